@@ -1,0 +1,64 @@
+// The angle functions: name(angle-or-value [, precision [, unit]]), the unit
+// chosen by the first letter of D(egrees), G(rads) or R(adians), degrees by default.
+#include "qirven.h"
+
+#include <iterator>
+#include <math.h>
+
+namespace {
+
+// The doubles nearest to pi/180, pi/200, 180/pi and 200/pi, each applied by
+// one multiplication so that results do not depend on a division's rounding.
+constexpr double DEGTORAD = 0.017453292519943295;
+constexpr double GRADTORAD = 0.015707963267948967;
+constexpr double RADTODEG = 57.29577951308232;
+constexpr double RADTOGRAD = 63.66197723675813;
+
+double cotan(double x) { return cos(x) / sin(x); }
+
+// The factor for the unit argument (degrees when none is given, or when it is
+// omitted or empty), 1 for radians, 0 for an unknown unit.
+double unitfactor(ULONG argc, const RXSTRING *argv, double degrees, double grads) {
+  if (argc < 3 || argv[2].strptr == nullptr || argv[2].strlength == 0) return degrees;
+  switch (argv[2].strptr[0]) {
+    case 'D': case 'd': return degrees;
+    case 'G': case 'g': return grads;
+    case 'R': case 'r': return 1.0;
+    default: return 0.0;
+  }
+}
+
+}  // namespace
+
+const mathentry trigfuncs[4] = {
+    {"rxcalccos", ::cos}, {"rxcalccotan", cotan}, {"rxcalcsin", ::sin}, {"rxcalctan", ::tan},
+};
+
+const mathentry arcfuncs[3] = {
+    {"rxcalcarccos", ::acos}, {"rxcalcarcsin", ::asin}, {"rxcalcarctan", ::atan},
+};
+
+extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
+  if (argc < 1 || argc > 3) return BADARGS;
+  const mathentry *row = findfunc(trigfuncs, std::size(trigfuncs), name);
+  if (row == nullptr) return NOSUCHFUNC;
+  scratch space;
+  const char *text = argtext(argv[0], space);
+  if (text == nullptr) return BADARGS;
+  double factor = unitfactor(argc, argv, DEGTORAD, GRADTORAD);
+  if (factor == 0.0) return BADARGS;
+  return fmtresult(*result, row->func(readvalue(text) * factor), argc - 1, &argv[1]);
+}
+
+extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
+  if (argc < 1 || argc > 3) return BADARGS;
+  const mathentry *row = findfunc(arcfuncs, std::size(arcfuncs), name);
+  if (row == nullptr) return NOSUCHFUNC;
+  scratch space;
+  const char *text = argtext(argv[0], space);
+  if (text == nullptr) return BADARGS;
+  double r = row->func(readvalue(text));
+  double factor = unitfactor(argc, argv, RADTODEG, RADTOGRAD);
+  if (factor == 0.0) return BADARGS;
+  return fmtresult(*result, r * factor, argc - 1, &argv[1]);
+}

@@ -1,0 +1,21 @@
+// The single-argument functions: name(value [, precision]).
+#include "qirven.h"
+
+#include <iterator>
+#include <math.h>
+
+// Sorted by case-insensitive name: calcunary finds its row by binary search.
+const mathentry unaryfuncs[7] = {
+    {"rxcalccosh", ::cosh}, {"rxcalcexp", ::exp},   {"rxcalclog", ::log},   {"rxcalclog10", ::log10},
+    {"rxcalcsinh", ::sinh}, {"rxcalcsqrt", ::sqrt}, {"rxcalctanh", ::tanh},
+};
+
+extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
+  if (argc < 1 || argc > 2) return BADARGS;
+  const mathentry *row = findfunc(unaryfuncs, std::size(unaryfuncs), name);
+  if (row == nullptr) return NOSUCHFUNC;
+  scratch space;
+  const char *text = argtext(argv[0], space);
+  if (text == nullptr) return BADARGS;
+  return fmtresult(*result, row->func(readvalue(text)), argc - 1, &argv[1]);
+}

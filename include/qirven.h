@@ -1,0 +1,66 @@
+// Internal declarations shared by the package registration and the math functions.
+#pragma once
+
+#define INCL_RXFUNC
+#include <rexxsaa.h>
+
+#include <cstddef>
+
+// Return codes of every handler.
+constexpr APIRET BADARGS = 22;     // wrong argument count or angle unit
+constexpr APIRET NOSUCHFUNC = 40;  // a shared handler called under a foreign name
+
+constexpr int MAXDIGITS = 16;  // default and largest precision
+
+// One row of a function table: a REXX name and the routine behind it.
+template <class F>
+struct funcentry {
+  const char *name;
+  F func;
+};
+using mathroutine = double (*)(double);
+using handlerentry = funcentry<RexxFunctionHandler *>;  // rows of directfuncs
+using mathentry = funcentry<mathroutine>;               // rows of the shared-handler tables
+
+extern const handlerentry directfuncs[4];
+extern const mathentry trigfuncs[4];
+extern const mathentry arcfuncs[3];
+extern const mathentry unaryfuncs[7];
+
+extern "C" {
+RexxFunctionHandler mathloadfuncs, mathdropfuncs, rxcalcpi, rxcalcpower;
+RexxFunctionHandler calcunary, calctrig, calcarc;
+}
+
+// Call-owned scratch text for one argument: short texts live on the stack,
+// long ones on the heap until the handler returns.
+struct scratch {
+  char small[64];
+  char *big = nullptr;
+  scratch() = default;
+  scratch(const scratch &) = delete;
+  scratch &operator=(const scratch &) = delete;
+  ~scratch() { delete[] big; }
+};
+
+// The argument as NUL-terminated text ("" when omitted); nullptr only when
+// memory for a long argument cannot be had.
+const char *argtext(const RXSTRING &arg, scratch &space);
+
+// Reads a number the way atof does in the C locale, whatever the process locale.
+double readvalue(const char *text);
+
+// Reads an integer the way atoi does, saturating at the limits of int.
+// The argument's bytes are read in place, up to its length or a NUL byte.
+int readint(const RXSTRING &arg);
+
+// Copies len bytes of text into the result and sets its length to len. The
+// host's buffer is used when it holds them, else one from RexxAllocateMemory;
+// when none can be had the result is untouched and BADARGS returned.
+APIRET puttext(RXSTRING &result, const char *text, std::size_t len);
+
+// Writes value as "%.*g" text; the precision comes from *precarg when count > 0.
+APIRET fmtresult(RXSTRING &result, double value, long count, const RXSTRING *precarg);
+
+// Case-insensitive binary search of a sorted table; nullptr when name is absent.
+const mathentry *findfunc(const mathentry *table, std::size_t rows, const char *name);

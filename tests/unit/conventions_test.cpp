@@ -1,0 +1,168 @@
+#include "standin.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <locale.h>
+
+using standin::call;
+
+namespace {
+
+std::string printg(int digits, double v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*g", digits, v);
+  return text;
+}
+
+TEST(Precision, IsReadByAtoiRulesAndCappedAtSixteen) {
+  struct row {
+    standin::arg precision;
+    int digits;  // what "%.*g" should be given
+  };
+  const row rows[] = {
+      {std::nullopt, 16}, {"20", 16},  {"16", 16},  {"5", 5},     {"0", 0},   {"abc", 0},
+      {"", 0},            {"-3", -3},  {"7.9", 7},  {" +5x", 5},  {"\t 3", 3}, {"99999999999", 16},
+      {"-99999999999", -1}, {"2147483647", 16}, {"-2147483648", -1}, {"- 5", 0}, {std::string("1\0" "2", 3), 1},
+  };
+  for (const row &r : rows) {
+    auto out = call(calcunary, "rxcalcsqrt", {"2", r.precision});
+    EXPECT_EQ(out.rc, 0u);
+    EXPECT_EQ(out.text, printg(r.digits, std::sqrt(2.0))) << (r.precision ? *r.precision : "(omitted)");
+    EXPECT_TRUE(out.nulafter);
+  }
+}
+
+TEST(Reading, MatchesAtofInTheCLocale) {
+  const char *texts[] = {"2",      "  12abc", "abc",     "",        "1e3",        "-0",        "+.5",   ".",
+                         "-.",     "1e",      "1e+",     "0x1p3",   "-0X1.8p1",   "0x",        "inf",   "-Infinity",
+                         "nan",    "-nan",    "nan(12)", "1e400",   "-1e400",     "1e-400",    "4.9e-324", "\v\f\r\n 7",
+                         "1,5",    "1_000",   "00012",   "0.1e1x",  "+-3",        "1.7976931348623158e308",
+                         "123456789012345678901234567890", "0.000000000000000000000000000001e30"};
+  for (const char *text : texts) {
+    double want = std::strtod(text, nullptr);  // the test process runs in the C locale
+    double got = readvalue(text);
+    EXPECT_EQ(std::memcmp(&want, &got, sizeof want) == 0 || (std::isnan(want) && std::isnan(got) &&
+                                                                 std::signbit(want) == std::signbit(got)),
+              true)
+        << '"' << text << "\" read as " << got << ", atof gives " << want;
+  }
+}
+
+TEST(Reading, ValueArgumentsReachTheRoutine) {
+  struct row {
+    standin::arg value;
+    double read;
+  };
+  const row rows[] = {{"  12abc", 12}, {"abc", 0}, {"", 0}, {std::nullopt, 0}, {"1e3", 1000},
+                      {std::string("4\0" "9", 3), 4}, {std::string(100, ' ') + "2", 2}};
+  for (const row &r : rows) {
+    auto out = call(calcunary, "rxcalcexp", {r.value});
+    EXPECT_EQ(out.text, printg(16, std::exp(r.read)));
+  }
+}
+
+TEST(Formatting, DropsTrailingZerosAndUsesExponentsAsPrintfDoes) {
+  struct row {
+    const char *name, *value, *precision, *text;
+  };
+  const row rows[] = {
+      {"rxcalcsqrt", "900", nullptr, "30"},          {"rxcalcsqrt", "1e-10", nullptr, "1e-05"},
+      {"rxcalcexp", "100", nullptr, "2.688117141816136e+43"}, {"rxcalcexp", "1000", nullptr, "inf"},
+      {"rxcalcsqrt", "-1", nullptr, "-nan"},          {"rxcalclog", "0", nullptr, "-inf"},
+      {"rxcalcsqrt", "1e32", "3", "1e+16"},           {"rxcalcexp", "-800", nullptr, "0"},
+      {"rxcalcsqrt", "1e-320", nullptr, "9.99994433575849e-161"}, {"rxcalcsinh", "-710", nullptr, "-1.116997383080856e+308"},
+  };
+  for (const row &r : rows) {
+    std::vector<standin::arg> args{r.value};
+    if (r.precision) args.push_back(r.precision);
+    auto out = call(calcunary, r.name, args);
+    EXPECT_EQ(out.text, r.text) << r.name << '(' << r.value << ')';
+  }
+}
+
+TEST(Formatting, StaysByteForByteWithPrintfInADecimalCommaLocale) {
+  // Any comma locale will do; skip where none is generated.
+  const char *names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "C.UTF-8"};
+  const char *chosen = nullptr;
+  for (const char *name : names)
+    if (std::setlocale(LC_ALL, name) && *std::localeconv()->decimal_point == ',') {
+      chosen = name;
+      break;
+    }
+  if (chosen == nullptr) {
+    std::setlocale(LC_ALL, "C");
+    GTEST_SKIP() << "no decimal-comma locale is generated on this machine";
+  }
+  auto half = call(calcunary, "rxcalcsqrt", {"0.25"});
+  auto hex = call(calcunary, "rxcalcsqrt", {"0x1.2p3"});
+  auto inf = call(calcunary, "rxcalcexp", {"1e400"});
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(half.text, "0.5") << chosen;
+  EXPECT_EQ(hex.text, "3") << chosen;
+  EXPECT_EQ(inf.text, "inf") << chosen;
+}
+
+TEST(Failures, LeaveTheResultUntouched) {
+  struct row {
+    RexxFunctionHandler *handler;
+    const char *name;
+    std::vector<standin::arg> args;
+    APIRET rc;
+  };
+  const std::vector<row> rows = {
+      {calcunary, "rxcalcsqrt", {}, BADARGS},
+      {calcunary, "rxcalcsqrt", {"1", "2", "3"}, BADARGS},
+      {calcunary, "rxcalcnope", {"1", "2", "3"}, BADARGS},  // the count is checked first
+      {calcunary, "rxcalcnope", {"1"}, NOSUCHFUNC},
+      {calcunary, "rxcalcsin", {"1"}, NOSUCHFUNC},  // another family's name
+      {calcunary, "", {"1"}, NOSUCHFUNC},
+      {calcunary, "rxcalcsqrt ", {"1"}, NOSUCHFUNC},
+      {calcunary, "rxcalcsqr", {"1"}, NOSUCHFUNC},
+      {calcunary, "rxcalcsqrtt", {"1"}, NOSUCHFUNC},
+  };
+  for (const row &r : rows) {
+    auto out = call(r.handler, r.name, r.args);
+    EXPECT_EQ(out.rc, r.rc) << r.name << " with " << r.args.size();
+    EXPECT_TRUE(out.untouched) << r.name << " with " << r.args.size();
+  }
+}
+
+TEST(Lookup, IgnoresCaseBothWays) {
+  for (const char *name : {"rxcalcsqrt", "RXCALCSQRT", "RxCalcSqrt", "rXcAlCsQrT"}) {
+    auto out = call(calcunary, name, {"16"});
+    EXPECT_EQ(out.rc, 0u) << name;
+    EXPECT_EQ(out.text, "4") << name;
+  }
+  for (const mathentry &row : unaryfuncs) EXPECT_EQ(findfunc(unaryfuncs, 7, row.name), &row);
+}
+
+TEST(Result, ComesFromTheHostWhenItsBufferIsTooSmall) {
+  standin::reset();
+  auto big = call(calcunary, "rxcalcexp", {"100"}, 24);  // 21 characters and a NUL fit
+  EXPECT_TRUE(big.ownbuffer);
+  EXPECT_EQ(standin::allocations, 0);
+  auto tiny = call(calcunary, "rxcalcexp", {"100"}, 4);
+  EXPECT_FALSE(tiny.ownbuffer);
+  EXPECT_EQ(standin::allocations, 1);
+  EXPECT_EQ(tiny.text, "2.688117141816136e+43");
+  EXPECT_TRUE(tiny.nulafter);
+  auto none = call(mathloadfuncs, "mathloadfuncs", {}, 0);
+  EXPECT_EQ(none.text, "0");
+  EXPECT_EQ(standin::allocations, 2);
+}
+
+TEST(Arguments, LongTextsAreReadWhole) {
+  std::string blanks(1 << 20, ' ');
+  EXPECT_EQ(call(calcunary, "rxcalcsqrt", {blanks + "4"}).text, "2");
+  std::string big = "1" + std::string(400, '0');
+  EXPECT_EQ(call(calcunary, "rxcalclog10", {big}).text, "inf");
+  std::string fraction = "0." + std::string(1000, '0') + "1e1003";
+  EXPECT_EQ(call(calcunary, "rxcalcsqrt", {fraction}).text, "10");
+}
+
+}  // namespace
