@@ -166,3 +166,38 @@ TEST(Arguments, LongTextsAreReadWhole) {
 }
 
 }  // namespace
+
+// Scratch space for long arguments can run out: the call then fails cleanly.
+namespace {
+bool failnew = false;
+}
+
+void *operator new[](std::size_t size, const std::nothrow_t &) noexcept {
+  if (failnew) return nullptr;
+  try {
+    return ::operator new[](size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+namespace {
+
+TEST(Arguments, AFailedCopyFailsTheCallAndLeavesTheResultUntouched) {
+  std::string longtext(1000, '1');
+  failnew = true;
+  auto unary = call(calcunary, "rxcalcsqrt", {longtext});
+  auto trig = call(calctrig, "rxcalcsin", {longtext});
+  auto arc = call(calcarc, "rxcalcarctan", {longtext});
+  auto power = call(rxcalcpower, "rxcalcpower", {"2", longtext});
+  auto shorttext = call(calcunary, "rxcalcsqrt", {"4"});  // needs no heap
+  failnew = false;
+  for (const auto &out : {unary, trig, arc, power}) {
+    EXPECT_NE(out.rc, 0u);
+    EXPECT_TRUE(out.untouched);
+  }
+  EXPECT_EQ(shorttext.text, "2");
+  EXPECT_EQ(call(calcunary, "rxcalcsqrt", {longtext}).text, "inf");
+}
+
+}  // namespace

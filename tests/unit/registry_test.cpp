@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using standin::call;
 
@@ -89,6 +91,36 @@ TEST(Tables, SharedTablesAreSortedForTheBinarySearch) {
   EXPECT_TRUE(sorted(trigfuncs, 4));
   EXPECT_TRUE(sorted(arcfuncs, 3));
   EXPECT_TRUE(sorted(unaryfuncs, 7));
+}
+
+}  // namespace
+
+namespace {
+
+// The banner reaches standard output even if the process ends without
+// flushing stdio afterwards (_exit does not flush).
+TEST(Loader, FlushesTheBanner) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::fflush(stdout);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(fds[1], STDOUT_FILENO);
+    close(fds[0]);
+    std::vector<RXSTRING> argv(1, RXSTRING{1, const_cast<char *>("x")});
+    char buffer[256];
+    RXSTRING result{sizeof buffer, buffer};
+    mathloadfuncs("mathloadfuncs", 1, argv.data(), nullptr, &result);
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string printed;
+  char chunk[256];
+  for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) printed.append(chunk, static_cast<std::size_t>(n));
+  close(fds[0]);
+  waitpid(child, nullptr, 0);
+  EXPECT_EQ(printed.rfind("Qirven Functions for Regina\n", 0), 0u) << printed;
 }
 
 }  // namespace
