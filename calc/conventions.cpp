@@ -76,7 +76,7 @@ APIRET puttext(RXSTRING &result, const char *text, std::size_t len) {
   return 0;
 }
 
-APIRET fmtresult(RXSTRING &result, double value, long count, const RXSTRING *precarg) {
+APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg) {
   int digits = MAXDIGITS;
   if (count > 0 && precarg->strptr != nullptr) {
     digits = readint(*precarg);
@@ -87,7 +87,7 @@ APIRET fmtresult(RXSTRING &result, double value, long count, const RXSTRING *pre
   auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
   if (ec != std::errc()) return BADARGS;  // cannot happen: 32 bytes hold any "%.16g" text
   *end = '\0';
-  std::size_t len = end - text;
+  auto len = static_cast<std::size_t>(end - text);
   APIRET rc = puttext(result, text, len + 1);  // the NUL goes along, uncounted
   if (rc == 0) result.strlength = len;
   return rc;

@@ -24,6 +24,6 @@ extern "C" APIRET rxcalcpi(PCSZ, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING res
   if (argc > 1) return BADARGS;
   int digits = argc == 0 ? MAXDIGITS : readint(argv[0]);
   if (digits > MAXDIGITS) digits = MAXDIGITS;
-  std::size_t len = digits < -1 ? 0 : digits + 1;  // below -1 gives the empty string
+  std::size_t len = digits < -1 ? 0 : static_cast<std::size_t>(digits + 1);  // below -1: empty
   return puttext(*result, PITEXT, len);
 }

@@ -60,7 +60,7 @@ int readint(const RXSTRING &arg);
 APIRET puttext(RXSTRING &result, const char *text, std::size_t len);
 
 // Writes value as "%.*g" text; the precision comes from *precarg when count > 0.
-APIRET fmtresult(RXSTRING &result, double value, long count, const RXSTRING *precarg);
+APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg);
 
 // Case-insensitive binary search of a sorted table; nullptr when name is absent.
 const mathentry *findfunc(const mathentry *table, std::size_t rows, const char *name);
