@@ -81,7 +81,6 @@ APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *pr
   if (count > 0 && precarg->strptr != nullptr) {
     digits = readint(*precarg);
     if (digits > MAXDIGITS) digits = MAXDIGITS;
-    if (digits < 0) digits = 6;  // as "%.*g" treats a negative precision
   }
   char text[32];
   auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);

@@ -2,6 +2,8 @@
 # One entry point for building, trying and testing the package on Debian 12.
 #   tools/dev.sh example   install what is missing, build, run the example program
 #   tools/dev.sh test      install what is missing, build, run every test suite
+#   tools/dev.sh long      the long robustness runs: 10 million fuzzed calls,
+#                          a million values and texts compared with the C library
 #   tools/dev.sh bench     build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,10 +32,12 @@ deps() {
   fi
 }
 
-build() {  # build DIR [cmake options...]
+build() {  # build DIR [cmake options...] [--target T]
   local dir=$1; shift
+  local target=()
+  if [ "${*: -2:1}" = "--target" ]; then target=(--target "${*: -1}"); set -- "${@:1:$#-2}"; fi
   cmake -S "$root" -B "$dir" "$@" >/dev/null
-  cmake --build "$dir" -j"$(nproc)"
+  cmake --build "$dir" -j"$(nproc)" "${target[@]}"
 }
 
 case "${1:-}" in
@@ -50,6 +54,22 @@ case "${1:-}" in
     echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
     build build-sanitize -DQIRVEN_SANITIZE=ON
     (cd build-sanitize && ctest --output-on-failure -j"$(nproc)")
+    echo "== ThreadSanitizer: every handler from 8 threads"
+    build build-tsan -DQIRVEN_TSAN=ON --target stress_tests
+    TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/stress_tests --gtest_filter='Threads.*'
+    echo "== libFuzzer: a bounded pass from the seed corpus"
+    CXX=clang++ build build-fuzz -DQIRVEN_FUZZ=ON
+    (cd build-fuzz && ctest --output-on-failure)
+    ;;
+  long)
+    deps
+    build build
+    echo "== differential checks: 1,000,000 values x 24 precisions, 1,000,000 texts"
+    QIRVEN_DIFF_SAMPLES=1000000 build/tests/stress_tests --gtest_filter='Differential.*'
+    echo "== fuzzing: 10,000,000 executions"
+    CXX=clang++ build build-fuzz -DQIRVEN_FUZZ=ON
+    mkdir -p build-fuzz/corpus
+    build-fuzz/tests/fuzz/fuzz_handlers -runs=10000000 -print_final_stats=1 build-fuzz/corpus tests/fuzz/seeds
     ;;
   bench)
     deps
