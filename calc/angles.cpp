@@ -42,22 +42,20 @@ extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRIN
   if (argc < 1 || argc > 3) return BADARGS;
   const mathentry *row = findfunc(trigfuncs, std::size(trigfuncs), name);
   if (row == nullptr) return NOSUCHFUNC;
-  scratch space;
-  const char *text = argtext(argv[0], space);
-  if (text == nullptr) return BADARGS;
   double factor = unitfactor(argc, argv, DEGTORAD, GRADTORAD);
   if (factor == 0.0) return BADARGS;
-  return fmtresult(*result, row->func(readvalue(text) * factor), argc - 1, &argv[1]);
+  double angle;
+  if (!readvalue(argv[0], angle)) return BADARGS;
+  return fmtresult(*result, row->func(angle * factor), argc - 1, &argv[1]);
 }
 
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 3) return BADARGS;
   const mathentry *row = findfunc(arcfuncs, std::size(arcfuncs), name);
   if (row == nullptr) return NOSUCHFUNC;
-  scratch space;
-  const char *text = argtext(argv[0], space);
-  if (text == nullptr) return BADARGS;
-  double r = row->func(readvalue(text));
+  double value;
+  if (!readvalue(argv[0], value)) return BADARGS;
+  double r = row->func(value);
   double factor = unitfactor(argc, argv, RADTODEG, RADTOGRAD);
   if (factor == 0.0) return BADARGS;
   return fmtresult(*result, r * factor, argc - 1, &argv[1]);

@@ -2,25 +2,10 @@
 // math function shares.
 #include "qirven.h"
 
-#include <charconv>
-#include <climits>
-#include <cstdlib>
+#include <compare>
+#include <cstdint>
 #include <cstring>
-#include <locale.h>
 #include <new>
-
-namespace {
-
-// White space as the C locale's isspace sees it.
-bool isblankc(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isdigitc(char c) { return c >= '0' && c <= '9'; }
-
-locale_t clocale() {
-  static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
-  return c;
-}
-
-}  // namespace
 
 const char *argtext(const RXSTRING &arg, scratch &space) {
   if (arg.strptr == nullptr) return "";
@@ -33,35 +18,6 @@ const char *argtext(const RXSTRING &arg, scratch &space) {
   std::memcpy(text, arg.strptr, len);
   text[len] = '\0';
   return text;
-}
-
-double readvalue(const char *text) {
-  const char *s = text;
-  while (isblankc(*s)) ++s;
-  const char *p = s + (*s == '+' || *s == '-');
-  // Plain decimal numbers take the fast exact path; hexadecimal, inf, nan,
-  // overflow and underflow go to the C library's reader in the C locale.
-  bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
-  if ((isdigitc(p[0]) && !hex) || (p[0] == '.' && isdigitc(p[1]))) {
-    double v;
-    auto [end, ec] = std::from_chars(p, p + std::strlen(p), v);
-    if (ec == std::errc()) return *s == '-' ? -v : v;
-  }
-  locale_t c = clocale();
-  return c ? strtod_l(s, nullptr, c) : std::strtod(s, nullptr);
-}
-
-int readint(const RXSTRING &arg) {
-  const char *p = arg.strptr;
-  const char *end = p ? p + arg.strlength : p;
-  while (p != end && isblankc(*p)) ++p;
-  bool neg = p != end && *p == '-';
-  if (p != end && (*p == '-' || *p == '+')) ++p;
-  long long n = 0;  // saturates at INT_MAX + 1, enough for either sign
-  for (; p != end && isdigitc(*p); ++p)
-    if (n <= INT_MAX) n = n * 10 + (*p - '0');
-  if (neg) return n > INT_MAX ? INT_MIN : static_cast<int>(-n);
-  return n > INT_MAX ? INT_MAX : static_cast<int>(n);
 }
 
 APIRET puttext(RXSTRING &result, const char *text, std::size_t len) {
@@ -82,11 +38,15 @@ APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *pr
     digits = readint(*precarg);
     if (digits > MAXDIGITS) digits = MAXDIGITS;
   }
-  char text[32];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-  if (ec != std::errc()) return BADARGS;  // cannot happen: 32 bytes hold any "%.16g" text
-  *end = '\0';
-  auto len = static_cast<std::size_t>(end - text);
+  if (result.strptr != nullptr && result.strlength > FORMATROOM) {  // the interpreter's 256 bytes
+    std::size_t len = formatg(result.strptr, value, digits);
+    result.strptr[len] = '\0';
+    result.strlength = len;
+    return 0;
+  }
+  char text[FORMATROOM + 1];
+  std::size_t len = formatg(text, value, digits);
+  text[len] = '\0';
   APIRET rc = puttext(result, text, len + 1);  // the NUL goes along, uncounted
   if (rc == 0) result.strlength = len;
   return rc;
@@ -94,19 +54,49 @@ APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *pr
 
 namespace {
 
-// Byte by byte with ASCII letters folded to lower case; the first difference decides.
-int compareicase(const void *key, const void *row) {
-  auto a = static_cast<const unsigned char *>(key);
-  auto b = reinterpret_cast<const unsigned char *>(static_cast<const mathentry *>(row)->name);
-  for (;; ++a, ++b) {
-    int x = *a >= 'A' && *a <= 'Z' ? *a + 32 : *a;
-    int y = *b >= 'A' && *b <= 'Z' ? *b + 32 : *b;
-    if (x != y || x == 0) return x - y;
-  }
+// A name of up to 15 bytes, NUL-padded to 16, as two big-endian words:
+// comparing the words compares the names byte by byte, as strcmp does.
+struct namekey {
+  uint64_t high, low;
+  auto operator<=>(const namekey &) const = default;
+};
+
+namekey keyof(const char *padded) {
+  uint64_t words[2];
+  std::memcpy(words, padded, sizeof words);
+  return {__builtin_bswap64(words[0]), __builtin_bswap64(words[1])};
+}
+
+// ASCII A to Z folded to lower case in all eight bytes of a word at once.
+uint64_t foldascii(uint64_t x) {
+  constexpr uint64_t ONES = 0x0101010101010101;
+  const uint64_t low7 = x & (0x7f * ONES);
+  const uint64_t abovez = low7 + (0x7f - 'Z') * ONES;  // top bit set where low7 > 'Z'
+  const uint64_t fromA = low7 + (0x80 - 'A') * ONES;   // top bit set where low7 >= 'A'
+  const uint64_t upper = fromA & ~abovez & ~x & (0x80 * ONES);
+  return x | upper >> 2;  // 0x80 >> 2 is the case bit 0x20
 }
 
 }  // namespace
 
+// Binary search of a table sorted by name. The rows hold lower-case names, so
+// folding the called name once makes the case-insensitive comparison a plain
+// one; a name longer than any row's cannot match.
 const mathentry *findfunc(const mathentry *table, std::size_t rows, const char *name) {
-  return static_cast<const mathentry *>(std::bsearch(name, table, rows, sizeof *table, compareicase));
+  const std::size_t length = strnlen(name, NAMESIZE);
+  if (length == NAMESIZE) return nullptr;
+  uint64_t words[2] = {};
+  std::memcpy(words, name, length);
+  words[0] = foldascii(words[0]);
+  words[1] = foldascii(words[1]);
+  const namekey key = keyof(reinterpret_cast<const char *>(words));
+  std::size_t low = 0, high = rows;
+  while (low < high) {
+    std::size_t mid = (low + high) / 2;
+    auto order = keyof(table[mid].name) <=> key;
+    if (order == 0) return &table[mid];
+    if (order < 0) low = mid + 1;
+    else high = mid;
+  }
+  return nullptr;
 }

@@ -11,11 +11,9 @@ constexpr char PITEXT[] = "3.141592653589793238462643383279502884197169399375";
 // rxcalcpower(base, exponent [, precision])
 extern "C" APIRET rxcalcpower(PCSZ, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 2 || argc > 3) return BADARGS;
-  scratch basespace, exponentspace;
-  const char *base = argtext(argv[0], basespace);
-  const char *exponent = argtext(argv[1], exponentspace);
-  if (base == nullptr || exponent == nullptr) return BADARGS;
-  return fmtresult(*result, pow(readvalue(base), readvalue(exponent)), argc - 2, &argv[2]);
+  double base, exponent;
+  if (!readvalue(argv[0], base) || !readvalue(argv[1], exponent)) return BADARGS;
+  return fmtresult(*result, pow(base, exponent), argc - 2, &argv[2]);
 }
 
 // rxcalcpi([precision]): the first precision + 1 characters of pi, the

@@ -14,8 +14,7 @@ extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRI
   if (argc < 1 || argc > 2) return BADARGS;
   const mathentry *row = findfunc(unaryfuncs, std::size(unaryfuncs), name);
   if (row == nullptr) return NOSUCHFUNC;
-  scratch space;
-  const char *text = argtext(argv[0], space);
-  if (text == nullptr) return BADARGS;
-  return fmtresult(*result, row->func(readvalue(text)), argc - 1, &argv[1]);
+  double value;
+  if (!readvalue(argv[0], value)) return BADARGS;
+  return fmtresult(*result, row->func(value), argc - 1, &argv[1]);
 }

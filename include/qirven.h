@@ -12,10 +12,12 @@ constexpr APIRET NOSUCHFUNC = 40;  // a shared handler called under a foreign na
 
 constexpr int MAXDIGITS = 16;  // default and largest precision
 
-// One row of a function table: a REXX name and the routine behind it.
+// One row of a function table: a REXX name and the routine behind it. Names
+// are kept NUL-padded in a fixed field so that lookups compare whole words.
+constexpr std::size_t NAMESIZE = 16;
 template <class F>
 struct funcentry {
-  const char *name;
+  char name[NAMESIZE];
   F func;
 };
 using mathroutine = double (*)(double);
@@ -47,12 +49,19 @@ struct scratch {
 // memory for a long argument cannot be had.
 const char *argtext(const RXSTRING &arg, scratch &space);
 
-// Reads a number the way atof does in the C locale, whatever the process locale.
-double readvalue(const char *text);
+// Reads the argument as a number, exactly as atof reads its text (up to a NUL
+// byte) in the C locale, whatever the process locale. False only when memory
+// for copying a long argument cannot be had.
+bool readvalue(const RXSTRING &arg, double &value);
 
 // Reads an integer the way atoi does, saturating at the limits of int.
 // The argument's bytes are read in place, up to its length or a NUL byte.
 int readint(const RXSTRING &arg);
+
+// Writes value as sprintf "%.*g" writes it in the C locale, without the NUL;
+// out has room for FORMATROOM bytes. Returns the length.
+constexpr std::size_t FORMATROOM = 48;
+std::size_t formatg(char *out, double value, int precision);
 
 // Copies len bytes of text into the result and sets its length to len. The
 // host's buffer is used when it holds them, else one from RexxAllocateMemory;
@@ -62,5 +71,6 @@ APIRET puttext(RXSTRING &result, const char *text, std::size_t len);
 // Writes value as "%.*g" text; the precision comes from *precarg when count > 0.
 APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg);
 
-// Case-insensitive binary search of a sorted table; nullptr when name is absent.
+// Case-insensitive binary search of a table sorted by name; nullptr when the
+// name is absent.
 const mathentry *findfunc(const mathentry *table, std::size_t rows, const char *name);
