@@ -39,6 +39,21 @@ locale_t clocale() {
 
 }  // namespace
 
+namespace {
+
+// Hexadecimal, inf, nan, overflow and underflow: the C library's reader, on a
+// NUL-terminated copy. Kept out of line so that the common paths need no copy.
+[[gnu::noinline]] bool readbylibrary(const RXSTRING &arg, double &value) {
+  scratch space;
+  const char *text = argtext(arg, space);
+  if (text == nullptr) return false;
+  locale_t c = clocale();
+  value = c ? strtod_l(text, nullptr, c) : std::strtod(text, nullptr);
+  return true;
+}
+
+}  // namespace
+
 bool readvalue(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
   const char *end = p ? p + arg.strlength : p;
@@ -51,36 +66,33 @@ bool readvalue(const RXSTRING &arg, double &value) {
   // rounds correctly.
   const char *q = p;
   uint64_t digits = 0;
-  int count = 0, places = 0;
-  for (; q != end && isdigitc(*q) && count < 20; ++q, ++count) digits = digits * 10 + uint64_t(*q - '0');
-  if (q != end && *q == '.')
-    for (++q; q != end && isdigitc(*q) && count < 20; ++q, ++count, ++places) digits = digits * 10 + uint64_t(*q - '0');
-  const bool more = q != end && (isdigitc(*q) || *q == 'e' || *q == 'E');
-  const bool hex = count > 0 && p[0] == '0' && p + 1 != end && (p[1] == 'x' || p[1] == 'X');
-  if (count == 0 && (p == end || (*p != 'i' && *p != 'I' && *p != 'n' && *p != 'N'))) {
+  for (unsigned d; q != end && (d = static_cast<unsigned char>(*q) - '0') <= 9; ++q) digits = digits * 10 + d;
+  auto count = q - p, places = decltype(count){0};
+  if (q != end && *q == '.') {
+    const char *fraction = ++q;
+    for (unsigned d; q != end && (d = static_cast<unsigned char>(*q) - '0') <= 9; ++q) digits = digits * 10 + d;
+    places = q - fraction;
+    count += places;
+  }
+  if (count == 0) {
+    if (p != end && (*p == 'i' || *p == 'I' || *p == 'n' || *p == 'N')) return readbylibrary(arg, value);
     value = 0.0;  // no number at all
     return true;
   }
-  if (count > 0 && !more && !hex && count < 20 && digits <= (uint64_t{1} << 53)) {
+  const bool hex = p[0] == '0' && p + 1 != end && (p[1] == 'x' || p[1] == 'X');
+  if (hex) return readbylibrary(arg, value);
+  const bool exponent = q != end && (*q == 'e' || *q == 'E');
+  if (!exponent && count < 20 && digits <= (uint64_t{1} << 53)) {
     double v = static_cast<double>(digits) / POW10D[places];
     value = neg ? -v : v;
     return true;
   }
-  // Longer decimals, read in place: the reader stops at a NUL byte as atof does.
-  if (count > 0 && !hex) {
-    double v;
-    auto [stop, ec] = std::from_chars(p, end, v);
-    if (ec == std::errc()) {
-      value = neg ? -v : v;
-      return true;
-    }
-  }
-  // Hexadecimal, inf, nan, overflow and underflow: the C library's reader.
-  scratch space;
-  const char *text = argtext(arg, space);
-  if (text == nullptr) return false;
-  locale_t c = clocale();
-  value = c ? strtod_l(text, nullptr, c) : std::strtod(text, nullptr);
+  // Longer decimals and exponents, read in place: the reader stops at a NUL
+  // byte as atof does.
+  double v;
+  auto [stop, ec] = std::from_chars(p, end, v);
+  if (ec != std::errc()) return readbylibrary(arg, value);
+  value = neg ? -v : v;
   return true;
 }
 
@@ -150,13 +162,16 @@ std::size_t fastg(char *out, double value, int precision) {
   const bool fixed = exponent >= -4 && exponent < precision;
   const int keep = fixed && exponent >= 0 ? exponent + 1 : 1;
   int used = precision;  // n has exactly `precision` digits
-  while (used > keep && n % 10 == 0) {
-    n /= 10;
-    --used;
+  if (n % 10 == 0) {  // strip 8, 4, 2 and 1 zeros: any count up to 15 in four steps
+    for (int step = 8; step > 0; step /= 2)
+      if (used - step >= keep && n % POW10[step] == 0) {
+        n /= POW10[step];
+        used -= step;
+      }
   }
   // All 16 digits of n, zero-padded; the significant ones are the last `used`.
   char all[32] = {};
-  writeeight(all, static_cast<uint32_t>(n / 100000000));
+  if (used > 8) writeeight(all, static_cast<uint32_t>(n / 100000000));
   writeeight(all + 8, static_cast<uint32_t>(n % 100000000));
   const char *digits = all + 16 - used;  // copies below move 16 bytes; `used` of them count
   char *o = out;
