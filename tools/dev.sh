@@ -40,6 +40,25 @@ build() {  # build DIR [cmake options...] [--target T]
   cmake --build "$dir" -j"$(nproc)" "${target[@]}"
 }
 
+# Builds the .deb, installs it, runs the installed example with plain regina
+# from an unrelated folder and no environment, opens the manual, removes it.
+debian_package() (
+  echo "== Debian package"
+  rm -f build/qirven_*.deb
+  (cd build && cpack -G DEB >/dev/null)
+  local deb
+  deb=$(ls build/qirven_*.deb)
+  dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Depends\|Maintainer\):/  &/p'
+  sudo_ dpkg -i "$deb" >/dev/null
+  trap 'sudo_ dpkg -r qirven >/dev/null' EXIT
+  local out
+  out=$(cd / && env -i PATH=/usr/bin:/bin regina /usr/share/doc/qirven/tour.rexx)
+  grep -q "The package is dropped again" <<<"$out" || { echo "$out"; echo "the installed package did not run"; return 1; }
+  man -w 3 qirven >/dev/null
+  man 3 qirven 2>/dev/null | grep -q "rxcalcsqrt" || { echo "man 3 qirven did not open"; return 1; }
+  echo "  installed $deb, ran the example from / with plain regina, opened man 3 qirven, removed it"
+)
+
 case "${1:-}" in
   example)
     deps
@@ -54,6 +73,7 @@ case "${1:-}" in
     echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
     build build-sanitize -DQIRVEN_SANITIZE=ON
     (cd build-sanitize && ctest --output-on-failure -j"$(nproc)")
+    debian_package
     echo "== ThreadSanitizer: every handler from 8 threads"
     build build-tsan -DQIRVEN_TSAN=ON --target stress_tests
     TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/stress_tests --gtest_filter='Threads.*'
