@@ -37,10 +37,6 @@ locale_t clocale() {
   return c;
 }
 
-}  // namespace
-
-namespace {
-
 // Hexadecimal, inf, nan, overflow and underflow: the C library's reader, on a
 // NUL-terminated copy. Kept out of line so that the common paths need no copy.
 [[gnu::noinline]] bool readbylibrary(const RXSTRING &arg, double &value) {
