@@ -1,10 +1,13 @@
-/* Runs a file of cases through the interpreter with the package loaded.
-   Each case is one line:   expression => expected
+/* Runs cases through the interpreter with the package loaded. In a .cases
+   file each case is one line:   expression => expected
    where expected is the exact result text, '' for the empty string, or
-   "error N" for REXX error N. Blank lines and lines starting with -- are
-   skipped. Exits 1 if any case fails. */
+   "error N" for REXX error N; blank lines and lines starting with -- are
+   skipped. In any other file (the documentation) each line of the form
+       say expression   /* expected */
+   is a case; manual pages are read with their escapes \- and \e undone.
+   Exits 1 if any case fails, or if a file holds none. */
 options noext_commands_as_funcs
-parse arg file
+parse arg files
 if RxFuncAdd('mathloadfuncs', 'qirven', 'mathloadfuncs') \= 0 then do
   say 'FAIL: the package could not be made known'
   exit 1
@@ -13,22 +16,37 @@ if mathloadfuncs() \== '0' then do
   say 'FAIL: mathloadfuncs did not answer 0'
   exit 1
 end
-cases = 0
 failed = 0
-do while lines(file) > 0
-  line = linein(file)
-  if strip(line) = '' | left(strip(line), 2) = '--' then iterate
-  parse var line expression '=>' expected
-  expected = strip(expected)
-  if expected == "''" then expected = ''
-  got = evaluate(strip(expression))
-  cases = cases + 1
-  if got \== expected then do
-    failed = failed + 1
-    say 'FAIL:' strip(expression) 'gave ['got'], expected ['expected']'
+do f = 1 to words(files)
+  file = word(files, f)
+  cases = 0
+  do while lines(file) > 0
+    line = strip(linein(file))
+    if right(file, 6) == '.cases' then do
+      if line = '' | left(line, 2) = '--' then iterate
+      parse var line expression '=>' expected
+      expected = strip(expected)
+      if expected == "''" then expected = ''
+    end
+    else do
+      if pos('.3', file) > 0 then line = changestr('\e', changestr('\-', line, '-'), '\')
+      comment = lastpos('/*', line)
+      if left(line, 4) \== 'say ' | right(line, 2) \== '*/' | comment = 0 then iterate
+      expression = substr(line, 5, comment - 5)
+      expected = strip(substr(line, comment + 2, length(line) - comment - 3))
+    end
+    got = evaluate(strip(expression))
+    cases = cases + 1
+    if got \== expected then do
+      failed = failed + 1
+      say 'FAIL:' file':' strip(expression) 'gave ['got'], expected ['expected']'
+    end
   end
+  call stream file, 'c', 'close'
+  say file':' cases 'cases'
+  if cases = 0 then failed = failed + 1
 end
-say file':' cases 'cases,' failed 'failed'
+say failed 'failed'
 exit failed > 0
 
 /* The value of a REXX expression, or "error N" when it raises error N. */
