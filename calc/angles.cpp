@@ -16,6 +16,11 @@ constexpr double RADTOGRAD = 63.66197723675813;
 
 double cotan(double x) { return cos(x) / sin(x); }
 
+// a times b rounded to double once. Where doubles are computed in x87
+// extended precision the plain product would be rounded twice; fma with a
+// zero of minus sign rounds once and keeps the sign of a zero product.
+double product(double a, double b) { return DOUBLEEVAL ? a * b : fma(a, b, -0.0); }
+
 // The factor for the unit argument (degrees when none is given, or when it is
 // omitted or empty), 1 for radians, 0 for an unknown unit.
 double unitfactor(ULONG argc, const RXSTRING *argv, double degrees, double grads) {
@@ -46,7 +51,7 @@ extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRIN
   if (factor == 0.0) return BADARGS;
   double angle;
   if (!readvalue(argv[0], angle)) return BADARGS;
-  return fmtresult(*result, row->func(angle * factor), argc - 1, &argv[1]);
+  return fmtresult(*result, row->func(product(angle, factor)), argc - 1, &argv[1]);
 }
 
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
@@ -58,5 +63,5 @@ extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING
   double r = row->func(value);
   double factor = unitfactor(argc, argv, RADTODEG, RADTOGRAD);
   if (factor == 0.0) return BADARGS;
-  return fmtresult(*result, r * factor, argc - 1, &argv[1]);
+  return fmtresult(*result, product(r, factor), argc - 1, &argv[1]);
 }

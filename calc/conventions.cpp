@@ -54,17 +54,23 @@ APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *pr
 
 namespace {
 
-// A name of up to 15 bytes, NUL-padded to 16, as two big-endian words:
-// comparing the words compares the names byte by byte, as strcmp does.
+// A name of up to 15 bytes, NUL-padded to 16, as two words whose first byte
+// is the most significant whatever the machine's byte order: comparing the
+// words compares the names byte by byte, as strcmp does.
 struct namekey {
   uint64_t high, low;
   auto operator<=>(const namekey &) const = default;
 };
 
+uint64_t bigendian(const unsigned char *bytes) {
+  uint64_t word = 0;
+  for (int i = 0; i < 8; ++i) word = word << 8 | bytes[i];
+  return word;
+}
+
 namekey keyof(const char *padded) {
-  uint64_t words[2];
-  std::memcpy(words, padded, sizeof words);
-  return {__builtin_bswap64(words[0]), __builtin_bswap64(words[1])};
+  const auto *bytes = reinterpret_cast<const unsigned char *>(padded);
+  return {bigendian(bytes), bigendian(bytes + 8)};
 }
 
 // ASCII A to Z folded to lower case in all eight bytes of a word at once.

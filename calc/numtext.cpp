@@ -18,8 +18,6 @@ namespace {
 bool isblankc(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool isdigitc(char c) { return c >= '0' && c <= '9'; }
 
-__extension__ typedef unsigned __int128 u128;  // GCC and clang on 64-bit targets
-
 constexpr uint64_t pow10u(int n) { return n == 0 ? 1 : 10 * pow10u(n - 1); }
 constexpr uint64_t POW10[] = {pow10u(0),  pow10u(1),  pow10u(2),  pow10u(3),  pow10u(4),  pow10u(5),
                               pow10u(6),  pow10u(7),  pow10u(8),  pow10u(9),  pow10u(10), pow10u(11),
@@ -78,7 +76,7 @@ bool readvalue(const RXSTRING &arg, double &value) {
   const bool hex = p[0] == '0' && p + 1 != end && (p[1] == 'x' || p[1] == 'X');
   if (hex) return readbylibrary(arg, value);
   const bool exponent = q != end && (*q == 'e' || *q == 'E');
-  if (!exponent && count < 20 && digits <= (uint64_t{1} << 53)) {
+  if (DOUBLEEVAL && !exponent && count < 20 && digits <= (uint64_t{1} << 53)) {
     double v = static_cast<double>(digits) / POW10D[places];
     value = neg ? -v : v;
     return true;
@@ -106,6 +104,11 @@ int readint(const RXSTRING &arg) {
 }
 
 namespace {
+
+// The exact integer formatting below needs 128-bit integers (GCC and clang on
+// 64-bit targets); elsewhere std::to_chars, as exact but slower, does it all.
+#if defined(__SIZEOF_INT128__)
+__extension__ typedef unsigned __int128 u128;
 
 // Eight decimal digits of v < 10^8, two at a time: v * ceil(2^48 / 10^6) holds
 // the leading pair above bit 48 and the rest as a fraction below it (checked
@@ -201,6 +204,9 @@ std::size_t fastg(char *out, double value, int precision) {
   }
   return static_cast<std::size_t>(o - out);
 }
+#else
+std::size_t fastg(char *, double, int) { return 0; }
+#endif
 
 }  // namespace
 

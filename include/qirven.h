@@ -4,6 +4,7 @@
 #define INCL_RXFUNC
 #include <rexxsaa.h>
 
+#include <cfloat>
 #include <cstddef>
 
 // Return codes of every handler.
@@ -11,6 +12,11 @@ constexpr APIRET BADARGS = 22;     // wrong argument count or angle unit
 constexpr APIRET NOSUCHFUNC = 40;  // a shared handler called under a foreign name
 
 constexpr int MAXDIGITS = 16;  // default and largest precision
+
+// True where double arithmetic rounds each operation to double once. The x87
+// unit of 32-bit x86 works in extended precision and rounds twice, so there
+// the exact shortcuts that rely on one IEEE operation are not taken.
+constexpr bool DOUBLEEVAL = FLT_EVAL_METHOD == 0 || FLT_EVAL_METHOD == 1;
 
 // One row of a function table: a REXX name and the routine behind it. Names
 // are kept NUL-padded in a fixed field so that lookups compare whole words.

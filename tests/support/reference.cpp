@@ -106,7 +106,7 @@ answer expect(family f, const std::string &name, const std::vector<standin::arg>
       if (!r) return {NOSUCHFUNC, {}};
       double factor = unit(args, 0.017453292519943295, 0.015707963267948967);
       if (factor == 0) return {BADARGS, {}};
-      return format(r->f(atofc(cut(args[0])) * factor), args, 1);
+      return format(r->f(std::fma(atofc(cut(args[0])), factor, -0.0)), args, 1);  // one rounding
     }
     case family::arc: {
       if (n < 1 || n > 3) return {BADARGS, {}};
@@ -114,7 +114,7 @@ answer expect(family f, const std::string &name, const std::vector<standin::arg>
       if (!r) return {NOSUCHFUNC, {}};
       double factor = unit(args, 57.29577951308232, 63.66197723675813);
       if (factor == 0) return {BADARGS, {}};
-      return format(r->f(atofc(cut(args[0]))) * factor, args, 1);
+      return format(std::fma(r->f(atofc(cut(args[0]))), factor, -0.0), args, 1);
     }
   }
   return {BADARGS, {}};

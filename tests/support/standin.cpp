@@ -8,6 +8,7 @@ namespace standin {
 
 std::vector<registrycall> calls;
 int allocations = 0;
+bool failallocation = false;
 
 void reset() {
   calls.clear();
@@ -52,6 +53,7 @@ APIRET APIENTRY RexxDeregisterFunction(PCSZ name) {
 
 PVOID APIENTRY RexxAllocateMemory(ULONG size) {
   ++standin::allocations;
+  if (standin::failallocation) return nullptr;
   return std::malloc(size + 1);  // one spare byte so that a test can look past the text
 }
 

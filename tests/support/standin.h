@@ -17,7 +17,8 @@ struct registrycall {
   RexxFunctionHandler *entry;
 };
 extern std::vector<registrycall> calls;
-extern int allocations;  // RexxAllocateMemory calls since the last reset
+extern int allocations;      // RexxAllocateMemory calls since the last reset
+extern bool failallocation;  // RexxAllocateMemory answers nullptr while set
 void reset();
 
 using arg = std::optional<std::string>;  // std::nullopt is an omitted argument

@@ -1,0 +1,29 @@
+# Cross-building for another Debian architecture with Debian's cross compiler.
+#   -DQIRVEN_TRIPLET=s390x-linux-gnu   the compiler's GNU triplet (i686-linux-gnu for i386)
+#   -DQIRVEN_MULTIARCH=s390x-linux-gnu the target's library folder name (i386-linux-gnu for i386)
+#   -DQIRVEN_SYSROOT=/path             the target's Regina, C and C++ libraries unpacked
+#   -DQIRVEN_QEMU=qemu-s390x           runs the target's programs, tests and regina
+# tools/dev.sh cross ARCH fills these in.
+set(CMAKE_SYSTEM_NAME Linux)
+string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR "${QIRVEN_TRIPLET}")
+set(CMAKE_CXX_COMPILER ${QIRVEN_TRIPLET}-g++)
+set(CMAKE_C_COMPILER ${QIRVEN_TRIPLET}-gcc)
+# try_compile projects read this file again and need the same settings.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QIRVEN_TRIPLET QIRVEN_MULTIARCH QIRVEN_SYSROOT QIRVEN_QEMU)
+
+# Regina's headers and library come from the sysroot; the C and C++ runtime
+# to build with is the cross compiler's own.
+set(CMAKE_FIND_ROOT_PATH ${QIRVEN_SYSROOT})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_LIBRARY_ARCHITECTURE ${QIRVEN_MULTIARCH})
+foreach(kind EXE SHARED MODULE)
+  set(CMAKE_${kind}_LINKER_FLAGS_INIT
+    "-Wl,-rpath-link,${QIRVEN_SYSROOT}/usr/lib/${QIRVEN_MULTIARCH}:${QIRVEN_SYSROOT}/lib/${QIRVEN_MULTIARCH}")
+endforeach()
+
+# The target's programs run under qemu-user with the sysroot as their root.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${QIRVEN_QEMU} -L ${QIRVEN_SYSROOT})
+set(REGINA_EXECUTABLE ${QIRVEN_SYSROOT}/usr/bin/regina CACHE FILEPATH "The target's regina")
