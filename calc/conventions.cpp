@@ -2,6 +2,7 @@
 // math function shares.
 #include "qirven.h"
 
+#include <bit>
 #include <compare>
 #include <cstdint>
 #include <cstring>
@@ -62,15 +63,15 @@ struct namekey {
   auto operator<=>(const namekey &) const = default;
 };
 
-uint64_t bigendian(const unsigned char *bytes) {
-  uint64_t word = 0;
-  for (int i = 0; i < 8; ++i) word = word << 8 | bytes[i];
-  return word;
-}
-
 namekey keyof(const char *padded) {
-  const auto *bytes = reinterpret_cast<const unsigned char *>(padded);
-  return {bigendian(bytes), bigendian(bytes + 8)};
+  static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
+  uint64_t words[2];
+  std::memcpy(words, padded, sizeof words);
+  if constexpr (std::endian::native == std::endian::little) {
+    words[0] = __builtin_bswap64(words[0]);
+    words[1] = __builtin_bswap64(words[1]);
+  }
+  return {words[0], words[1]};
 }
 
 // ASCII A to Z folded to lower case in all eight bytes of a word at once.

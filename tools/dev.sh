@@ -1,22 +1,30 @@
 #!/usr/bin/env bash
-# One entry point for building, trying and testing the package on Debian 12.
-#   tools/dev.sh example   install what is missing, build, run the example program
-#   tools/dev.sh test      install what is missing, build, run every test suite
-#   tools/dev.sh long      the long robustness runs: 10 million fuzzed calls,
-#                          a million values and texts compared with the C library
-#   tools/dev.sh bench     build and run the benchmarks
+# One entry point for building, trying and testing the package on Debian 12
+# or Debian 13; it installs whatever it needs with apt-get.
+#   tools/dev.sh example          build, run the example program
+#   tools/dev.sh test             build, run every test suite (QIRVEN_CROSS names
+#                                 the architectures it cross-tests; s390x i386 when unset)
+#   tools/dev.sh package [ARCH]   build dist/qirven_<version>_<ARCH>.deb (amd64 by default)
+#   tools/dev.sh cross ARCH...    cross-build and test under qemu: amd64 arm64 armel
+#                                 armhf i386 mips64el ppc64el s390x, or all
+#   tools/dev.sh long             10 million fuzzed calls, a million values and
+#                                 texts compared with the C library
+#   tools/dev.sh bench            build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+allarchs=(amd64 arm64 armel armhf i386 mips64el ppc64el s390x)
 
+# Names that exist on Debian 12 and Debian 13 alike (no version suffixes).
 packages=(cmake g++ make regina-rexx libregina3-dev googletest libgtest-dev libbenchmark-dev
-          valgrind clang libclang-rt-14-dev locales binutils)
+          valgrind clang libclang-rt-dev locales binutils dpkg-dev man-db lintian)
 
 sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
-deps() {
+# Installs the packages named that are not installed yet.
+need() {
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -24,6 +32,10 @@ deps() {
     sudo_ apt-get update -qq
     sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
   fi
+}
+
+deps() {
+  need "${packages[@]}"
   # A decimal-comma locale, for the tests that prove results do not depend on it.
   if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
     echo "== generating the de_DE.UTF-8 locale"
@@ -40,23 +52,117 @@ build() {  # build DIR [cmake options...] [--target T]
   cmake --build "$dir" -j"$(nproc)" "${target[@]}"
 }
 
-# Builds the .deb, installs it, runs the installed example with plain regina
-# from an unrelated folder and no environment, opens the manual, removes it.
+# The target's Regina, C and C++ run-time libraries, unpacked from its Debian
+# packages into DIR; the packages stay in DIR.debs.
+sysroot() {
+  local arch=$1 dir=$2
+  [ -x "$dir/usr/bin/regina" ] && return
+  if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    sudo_ dpkg --add-architecture "$arch"
+    sudo_ apt-get update -qq
+  fi
+  local debs="$dir.debs"
+  rm -rf "$dir" "$debs" && mkdir -p "$dir" "$debs"
+  (cd "$debs" && apt-get download -qq $(printf "%s:$arch " libregina3-dev libregina3 regina-rexx libc6 \
+      libstdc++6 libgcc-s1 libtinfo6 libcrypt1) 2>/dev/null)
+  for deb in "$debs"/*.deb; do dpkg-deb -x "$deb" "$dir"; done
+  # Releases whose packages ship only /usr/lib need the merged-/usr links.
+  for d in lib lib32 lib64; do
+    if [ -d "$dir/usr/$d" ] && [ ! -e "$dir/$d" ]; then ln -s "usr/$d" "$dir/$d"; fi
+  done
+}
+
+# configure ARCH DIR [cmake options...]: a build tree for ARCH, cross-built
+# with Debian's cross compiler against the target's own Regina unless ARCH is
+# this machine's.
+configure() {
+  local arch=$1 dir=$2; shift 2
+  local gnu qemu
+  case "$arch" in
+    amd64) qemu=x86_64 ;; arm64) qemu=aarch64 ;; armel|armhf) qemu=arm ;; i386) qemu=i386 ;;
+    mips64el) qemu=mips64el ;; ppc64el) qemu=ppc64le ;; s390x) qemu=s390x ;;
+    *) echo "unknown architecture $arch (${allarchs[*]})"; return 2 ;;
+  esac
+  if [ "$arch" = "$(dpkg --print-architecture)" ]; then
+    cmake -S "$root" -B "$dir" "$@" >/dev/null
+    return
+  fi
+  gnu=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
+  need "g++-$gnu" qemu-user googletest
+  sysroot "$arch" "$root/build-cross/sysroot-$arch"
+  cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/cross.cmake" -DQIRVEN_TRIPLET="$gnu" \
+    -DQIRVEN_MULTIARCH="$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)" \
+    -DQIRVEN_SYSROOT="$root/build-cross/sysroot-$arch" -DQIRVEN_QEMU="qemu-$qemu" "$@" >/dev/null
+}
+
+# Cross-builds for each architecture given and runs the unit tests, the
+# differential checks, the REXX case files and the documentation's examples
+# under qemu-user with that architecture's own regina.
+cross() {
+  local arch failed=()
+  [ "$*" = all ] && set -- "${allarchs[@]}"
+  for arch in "$@"; do
+    echo "== $arch: build, then the tests under qemu with $arch's own regina"
+    local dir="$root/build-cross/$arch"
+    configure "$arch" "$dir"
+    cmake --build "$dir" -j"$(nproc)" >/dev/null
+    if (cd "$dir" && QIRVEN_DIFF_SAMPLES=200000 ctest -j"$(nproc)" -E '^Threads\.' --output-on-failure \
+        >"$dir/ctest.log" 2>&1); then
+      grep "tests passed" "$dir/ctest.log"
+    else
+      grep -E -A12 "Failure|FAIL|\*\*\*|tests passed" "$dir/ctest.log" | head -80
+      failed+=("$arch")
+    fi
+  done
+  if [ ${#failed[@]} -gt 0 ]; then echo "== tests failed on: ${failed[*]}"; return 1; fi
+}
+
+# package [ARCH]: dist/qirven_<version>_<ARCH>.deb, built with Debian's
+# hardening flags for that architecture.
+package() {
+  local arch=${1:-$(dpkg --print-architecture)}
+  local dir="$root/build-package/$arch" debs=
+  [ "$arch" = "$(dpkg --print-architecture)" ] || debs="$root/build-cross/sysroot-$arch.debs"
+  rm -rf "$dir" "$root/dist"
+  CXXFLAGS="$(DEB_HOST_ARCH=$arch dpkg-buildflags --get CPPFLAGS) $(DEB_HOST_ARCH=$arch dpkg-buildflags --get CXXFLAGS)" \
+    LDFLAGS="$(DEB_HOST_ARCH=$arch dpkg-buildflags --get LDFLAGS)" \
+    configure "$arch" "$dir" -DCMAKE_BUILD_TYPE=Release -DQIRVEN_TESTS=OFF
+  cmake --build "$dir" -j"$(nproc)" >/dev/null
+  "$root/tools/makedeb.sh" "$dir" "$arch" "$root/dist" $debs
+}
+
+# Builds the .deb, checks it with lintian, installs it, runs the installed
+# example with plain regina from / and no environment, opens the manual and
+# removes the package again.
 debian_package() (
   echo "== Debian package"
-  rm -f build/qirven_*.deb
-  (cd build && cpack -G DEB >/dev/null)
   local deb
-  deb=$(ls build/qirven_*.deb)
-  dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Depends\|Maintainer\):/  &/p'
+  deb=$(package | tail -1)
+  lintian --pedantic --fail-on error,warning "$deb" 2>/dev/null
+  dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Depends\):/  &/p'
   sudo_ dpkg -i "$deb" >/dev/null
   trap 'sudo_ dpkg -r qirven >/dev/null' EXIT
-  local out
-  out=$(cd / && env -i PATH=/usr/bin:/bin regina /usr/share/doc/qirven/tour.rexx)
-  grep -q "The package is dropped again" <<<"$out" || { echo "$out"; echo "the installed package did not run"; return 1; }
+  runinstalled /usr/share/doc/qirven/examples/tour.rexx
   man -w 3 qirven >/dev/null
   man 3 qirven 2>/dev/null | grep -q "rxcalcsqrt" || { echo "man 3 qirven did not open"; return 1; }
-  echo "  installed $deb, ran the example from / with plain regina, opened man 3 qirven, removed it"
+  echo "  $deb: no lintian error or warning; installed, ran the example from / with plain regina," \
+       "opened man 3 qirven, removed it"
+)
+
+# Runs an installed example with plain regina from / and no environment.
+runinstalled() {
+  local out
+  out=$(cd / && env -i PATH=/usr/bin:/bin regina "$1")
+  grep -q "The package is dropped again" <<<"$out" || { echo "$out"; echo "the installed package did not run"; return 1; }
+}
+
+# cmake --install into the system, run there by plain regina, then removed.
+cmake_install() (
+  echo "== cmake --install into Regina's add-on folder"
+  sudo_ cmake --install build >/dev/null
+  trap 'while read -r file; do sudo_ rm -f "$file"; done <build/install_manifest.txt' EXIT
+  runinstalled "$(grep '/examples/tour.rexx$' build/install_manifest.txt)"
+  echo "  $(grep 'libqirven.so$' build/install_manifest.txt) found by plain regina from /; removed again"
 )
 
 case "${1:-}" in
@@ -70,6 +176,7 @@ case "${1:-}" in
     echo "== normal build"
     build build
     (cd build && ctest --output-on-failure -j"$(nproc)")
+    cmake_install
     echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
     build build-sanitize -DQIRVEN_SANITIZE=ON
     (cd build-sanitize && ctest --output-on-failure -j"$(nproc)")
@@ -80,6 +187,21 @@ case "${1:-}" in
     echo "== libFuzzer: a bounded pass from the seed corpus"
     CXX=clang++ build build-fuzz -DQIRVEN_FUZZ=ON
     (cd build-fuzz && ctest --output-on-failure)
+    echo "== instructions per call, counted by callgrind"
+    build build-bench -DQIRVEN_TESTS=OFF -DQIRVEN_BENCH=ON -DCMAKE_BUILD_TYPE=Release
+    REGINA_ADDON_DIR="$root/build-bench/lib" bench/callgrind.sh bench/cases.txt 2000 --check
+    # shellcheck disable=SC2086
+    cross ${QIRVEN_CROSS:-s390x i386}
+    ;;
+  package)
+    deps
+    shift
+    package "$@" | tail -1
+    ;;
+  cross)
+    deps
+    shift
+    cross "${@:-s390x}"
     ;;
   long)
     deps
@@ -97,7 +219,7 @@ case "${1:-}" in
     (cd build-bench && cmake --build . --target bench-all)
     ;;
   *)
-    sed -n '2,5p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

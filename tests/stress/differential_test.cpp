@@ -15,7 +15,7 @@ namespace {
 
 std::size_t samples() {
   const char *env = std::getenv("QIRVEN_DIFF_SAMPLES");
-  return env ? std::strtoull(env, nullptr, 10) : 50000;
+  return env ? static_cast<std::size_t>(std::strtoull(env, nullptr, 10)) : 50000;
 }
 
 // Random bit patterns reach every magnitude, subnormals, infinities and NaNs of
@@ -62,7 +62,7 @@ std::string randomtext(std::mt19937_64 &rng) {
   auto pick = [&](std::initializer_list<const char *> xs) { return std::string(xs.begin()[rng() % xs.size()]); };
   auto digits = [&](std::size_t most, const char *set = "0123456789") {
     std::string s;
-    std::size_t len = rng() % 8 == 0 ? rng() % most : rng() % 20;
+    auto len = static_cast<std::size_t>(rng() % 8 == 0 ? rng() % most : rng() % 20);
     std::size_t setlen = std::strlen(set);
     for (std::size_t i = 0; i < len; ++i) s += set[rng() % setlen];
     return s;
@@ -79,7 +79,7 @@ std::string randomtext(std::mt19937_64 &rng) {
       break;
   }
   t += pick({"", "", "", "x", "e", ".", "abc", " 1", "_5", "e5e5"});
-  if (rng() % 16 == 0) t.insert(rng() % (t.size() + 1), 1, '\0');  // cuts the text there
+  if (rng() % 16 == 0) t.insert(static_cast<std::size_t>(rng() % (t.size() + 1)), 1, '\0');  // cuts the text there
   return t;
 }
 

@@ -68,22 +68,29 @@ TEST(Reading, ValueArgumentsReachTheRoutine) {
   }
 }
 
+// A value the compiler cannot fold, so that the platform's library computes with it.
+double runtime(double x) {
+  volatile double v = x;
+  return v;
+}
+
 TEST(Formatting, DropsTrailingZerosAndUsesExponentsAsPrintfDoes) {
   struct row {
-    const char *name, *value, *precision, *text;
+    const char *name, *value, *precision;
+    std::string text;
   };
   const row rows[] = {
       {"rxcalcsqrt", "900", nullptr, "30"},          {"rxcalcsqrt", "1e-10", nullptr, "1e-05"},
       {"rxcalcexp", "100", nullptr, "2.688117141816136e+43"}, {"rxcalcexp", "1000", nullptr, "inf"},
       {"rxcalcsqrt", "-1", nullptr, "-nan"},          {"rxcalclog", "0", nullptr, "-inf"},
       {"rxcalcsqrt", "1e32", "3", "1e+16"},           {"rxcalcexp", "-800", nullptr, "0"},
-      {"rxcalcsqrt", "1e-320", nullptr, "9.99994433575849e-161"}, {"rxcalcsinh", "-710", nullptr, "-1.116997383080856e+308"},
+      {"rxcalcsqrt", "1e-320", nullptr, "9.99994433575849e-161"}, {"rxcalcsinh", "-710", nullptr, printg(16, std::sinh(runtime(-710)))},
   };
   for (const row &r : rows) {
     std::vector<standin::arg> args{r.value};
     if (r.precision) args.push_back(r.precision);
     auto out = call(calcunary, r.name, args);
-    if (std::strcmp(r.text, "-nan") == 0)  // the sign of a NaN is the platform's
+    if (r.text == "-nan")  // the sign of a NaN is the platform's
       EXPECT_TRUE(out.text == "-nan" || out.text == "nan") << out.text;
     else
       EXPECT_EQ(out.text, r.text) << r.name << '(' << r.value << ')';
