@@ -40,9 +40,10 @@ if [ -n "$targetdebs" ]; then
 fi
 depends=$(cd "$work/src" && DEB_HOST_ARCH=$arch dpkg-shlibdeps -O "${trees[@]}" "$module" 2>/dev/null |
   sed -n 's/^shlibs:Depends=//p')
-# Regina looks for add-on modules in a folder named after its own version.
-depends="$depends, libregina3 (<< $regina.0~)"
-grep -q "libregina3 (>= $regina" <<<"$depends" || { echo "unexpected Depends: $depends"; exit 1; }
+# Regina looks for add-on modules in a folder named after its own version,
+# so only that version of libregina3 will find this one.
+grep -Eq '(^|, )libregina3 \(' <<<"$depends" || { echo "dpkg-shlibdeps found no libregina3: $depends"; exit 1; }
+depends=$(sed -E "s/(^|, )libregina3 \([^)]*\)/\1libregina3 (>= $regina), libregina3 (<< $regina.0~)/" <<<"$depends")
 
 mkdir -p "$pkg/DEBIAN"
 cat >"$pkg/DEBIAN/control" <<CONTROL

@@ -89,6 +89,11 @@ TEST(Angles, UnitsAndDefaults) {
       {calctrig, "rxcalcsin", {"1e15"}, g16(std::sin(std::fma(runtime(1e15), 0.017453292519943295, -0.0)))},
       {calcarc, "rxcalcarcsin", {"0.1", std::nullopt, "G"}, g16(std::fma(std::asin(runtime(0.1)), 63.66197723675813, -0.0))},
       {calcarc, "rxcalcarcsin", {"0.1"}, g16(std::fma(std::asin(runtime(0.1)), 57.29577951308232, -0.0))},
+      // Products that x87 extended precision would round twice.
+      {calctrig, "rxcalcsin", {"29.646"}, g16(std::sin(std::fma(runtime(29.646), 0.017453292519943295, -0.0)))},
+      {calctrig, "rxcalcsin", {"75.619", std::nullopt, "G"}, g16(std::sin(std::fma(runtime(75.619), 0.015707963267948967, -0.0)))},
+      {calcarc, "rxcalcarcsin", {"0.81828"}, g16(std::fma(std::asin(runtime(0.81828)), 57.29577951308232, -0.0))},
+      {calcarc, "rxcalcarcsin", {"0.610215", std::nullopt, "G"}, g16(std::fma(std::asin(runtime(0.610215)), 63.66197723675813, -0.0))},
       {calcarc, "rxcalcarctan", {"1"}, "45"},
       {calcarc, "rxcalcarctan", {"1", std::nullopt, "G"}, "50"},
       {calcarc, "rxcalcarctan", {"1", std::nullopt, "R"}, g16(std::atan(1.0))},

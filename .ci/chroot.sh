@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs the README's two commands as a new user would: in a fresh minimal
+# Debian system (debootstrap's minbase with git and sudo added), from a clone
+# of this repository, as an ordinary user with sudo. Fails if either fails or
+# if they leave the clone unclean.
+#   .ci/chroot.sh RELEASE [DIR]     RELEASE: bookworm (Debian 12) or trixie (Debian 13)
+set -euo pipefail
+release=$1
+src=$(cd "$(dirname "$0")/.." && pwd)
+dir=${2:-/var/tmp/qirven-ci/$release}
+mirror=http://deb.debian.org/debian
+
+[ "$(id -u)" -eq 0 ] || { echo "making and entering a chroot needs root"; exit 1; }
+command -v debootstrap >/dev/null || {
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
+}
+
+mounts=()
+cleanup() {
+  local i
+  for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do umount -l "${mounts[i]}" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+bind() { mkdir -p "$dir$2" && mount --bind "$1" "$dir$2" && mounts+=("$dir$2"); }
+
+echo "== $release: a fresh minimal system in $dir"
+cleanup
+rm -rf "$dir"
+mkdir -p "$dir"
+debootstrap --variant=minbase --include=git,sudo "$release" "$dir" "$mirror" >"$dir.debootstrap.log" 2>&1 ||
+  { tail -20 "$dir.debootstrap.log"; exit 1; }
+cp /etc/resolv.conf "$dir/etc/resolv.conf"
+mkdir -p "$dir/proc" "$dir/sys" "$dir/dev/pts"
+mount -t proc proc "$dir/proc" && mounts+=("$dir/proc")
+bind /sys /sys
+bind /dev /dev
+bind /dev/pts /dev/pts
+# Debian 12's packages are the ones this machine has already downloaded.
+if [ "$release" = "$(. /etc/os-release && echo "$VERSION_CODENAME")" ]; then
+  bind /var/cache/apt/archives /var/cache/apt/archives
+fi
+
+chroot "$dir" useradd --create-home --shell /bin/bash dev
+echo 'dev ALL=(ALL) NOPASSWD: ALL' >"$dir/etc/sudoers.d/dev"
+git clone -q "$src" "$dir/home/dev/qirven"
+chroot "$dir" chown -R dev: /home/dev/qirven
+chroot "$dir" sudo -u dev -H bash -c '
+  set -e
+  cd ~/qirven
+  echo "== $(. /etc/os-release && echo "$PRETTY_NAME"): tools/dev.sh example"
+  tools/dev.sh example
+  echo "== $(. /etc/os-release && echo "$PRETTY_NAME"): tools/dev.sh test"
+  tools/dev.sh test
+  if [ -n "$(git status --porcelain --ignored=no)" ]; then git status --short; echo "the clone was left unclean"; exit 1; fi
+  echo "== the clone is clean"
+'
