@@ -30,6 +30,7 @@ mkdir -p "$dir"
 debootstrap --variant=minbase --include=git,sudo "$release" "$dir" "$mirror" >"$dir.debootstrap.log" 2>&1 ||
   { tail -20 "$dir.debootstrap.log"; exit 1; }
 cp /etc/resolv.conf "$dir/etc/resolv.conf"
+printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$dir/etc/hosts"  # for sudo
 mkdir -p "$dir/proc" "$dir/sys" "$dir/dev/pts"
 mount -t proc proc "$dir/proc" && mounts+=("$dir/proc")
 bind /sys /sys

@@ -61,11 +61,13 @@ sysroot() {
     sudo_ dpkg --add-architecture "$arch"
     sudo_ apt-get update -qq
   fi
-  local debs="$dir.debs"
+  local debs="$dir.debs" p missing=()
   rm -rf "$dir" "$debs" && mkdir -p "$dir" "$debs"
-  (cd "$debs" && apt-get download -qq $(printf "%s:$arch " libregina3-dev libregina3 regina-rexx libc6 \
-      libstdc++6 libgcc-s1 libtinfo6 libcrypt1) 2>/dev/null)
+  for p in libregina3-dev libregina3 regina-rexx libc6 libstdc++6 libgcc-s1 libtinfo6 libcrypt1; do
+    (cd "$debs" && apt-get download -qq "$p:$arch" 2>/dev/null) || missing+=("$p")
+  done
   for deb in "$debs"/*.deb; do dpkg-deb -x "$deb" "$dir"; done
+  [ -x "$dir/usr/bin/regina" ] || { echo "$arch's regina could not be downloaded"; return 1; }
   # Absolute links (mips64el's /lib64/ld.so.1) must point into the sysroot.
   find "$dir" -type l -lname '/*' -print0 | while IFS= read -r -d '' link; do
     ln -sfn "$dir$(readlink "$link")" "$link"
@@ -74,6 +76,19 @@ sysroot() {
   for d in lib lib32 lib64; do
     if [ -d "$dir/usr/$d" ] && [ ! -e "$dir/$d" ]; then ln -s "usr/$d" "$dir/$d"; fi
   done
+  # A mirror can lack the newest C library for an architecture: the cross
+  # compiler's own copy of it (the same release's glibc) stands in.
+  if [ ${#missing[@]} -gt 0 ]; then
+    local gnu multiarch interp
+    gnu=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
+    multiarch=$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
+    echo "  not downloadable for $arch: ${missing[*]}; using /usr/$gnu/lib of the cross compiler instead"
+    mkdir -p "$dir/usr/lib/$multiarch"
+    cp -an "/usr/$gnu/lib/"*.so* "$dir/usr/lib/$multiarch/"
+    interp=$(readelf -l "$dir/usr/bin/regina" | sed -n 's/.*interpreter: \(.*\)]/\1/p')
+    mkdir -p "$dir$(dirname "$interp")"
+    [ -e "$dir$interp" ] || cp "/usr/$gnu/lib/$(basename "$interp")" "$dir$interp"
+  fi
 }
 
 # configure ARCH DIR [cmake options...]: a build tree for ARCH, cross-built
