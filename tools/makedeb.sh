@@ -12,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 version=$(cache CMAKE_PROJECT_VERSION)
 regina=$(cache QIRVEN_REGINA_VERSION)
-gnu=$(DEB_HOST_ARCH=$arch dpkg-architecture -qDEB_HOST_GNU_TYPE 2>/dev/null)
+gnu=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
 tool() { if [ "$arch" = "$(dpkg --print-architecture)" ]; then echo "$1"; else echo "$gnu-$1"; fi; }
 
 pkg=$work/qirven
@@ -34,7 +34,7 @@ trees=()
 if [ -n "$targetdebs" ]; then
   for deb in "$targetdebs"/*.deb; do
     tree=$work/trees/$(basename "$deb" .deb)
-    dpkg-deb -R "$deb" "$tree"
+    mkdir -p "$work/trees" && dpkg-deb -R "$deb" "$tree"
     trees+=(-S"$tree")
   done
 fi
