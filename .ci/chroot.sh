@@ -15,28 +15,29 @@ command -v debootstrap >/dev/null || {
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
 }
 
-mounts=()
-cleanup() {
-  local i
-  for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do umount -l "${mounts[i]}" 2>/dev/null || true; done
+# Everything mounted inside the chroot, this run's or a killed run's, is
+# unmounted before the tree is removed, so that no removal reaches the host.
+unmountall() {
+  local m
+  for m in $(awk -v d="$dir/" 'index($2, d) == 1 { print $2 }' /proc/mounts | sort -r); do umount -l "$m"; done
 }
-trap cleanup EXIT
-bind() { mkdir -p "$dir$2" && mount --bind "$1" "$dir$2" && mounts+=("$dir$2"); }
+trap unmountall EXIT
+bind() { mkdir -p "$dir$2" && mount --bind "$1" "$dir$2"; }
 
 echo "== $release: a fresh minimal system in $dir"
-cleanup
-rm -rf "$dir"
+unmountall
+rm -rf --one-file-system "$dir"
 mkdir -p "$dir"
 debootstrap --variant=minbase --include=git,sudo "$release" "$dir" "$mirror" >"$dir.debootstrap.log" 2>&1 ||
   { tail -20 "$dir.debootstrap.log"; exit 1; }
 cp /etc/resolv.conf "$dir/etc/resolv.conf"
 printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$dir/etc/hosts"  # for sudo
 mkdir -p "$dir/proc" "$dir/sys" "$dir/dev/pts"
-mount -t proc proc "$dir/proc" && mounts+=("$dir/proc")
+mount -t proc proc "$dir/proc"
 bind /sys /sys
 bind /dev /dev
 bind /dev/pts /dev/pts
-# Debian 12's packages are the ones this machine has already downloaded.
+# A release the same as this machine's shares the packages it has downloaded.
 if [ "$release" = "$(. /etc/os-release && echo "$VERSION_CODENAME")" ]; then
   bind /var/cache/apt/archives /var/cache/apt/archives
 fi
@@ -55,3 +56,5 @@ chroot "$dir" sudo -u dev -H bash -c '
   if [ -n "$(git status --porcelain --ignored=no)" ]; then git status --short; echo "the clone was left unclean"; exit 1; fi
   echo "== the clone is clean"
 '
+unmountall
+rm -rf --one-file-system "$dir" "$dir.debootstrap.log"
