@@ -52,10 +52,10 @@ build() {  # build DIR [cmake options...] [--target T]
   cmake --build "$dir" -j"$(nproc)" "${target[@]}"
 }
 
-# The target's Regina, C and C++ run-time libraries, unpacked from its Debian
-# packages into DIR; the packages stay in DIR.debs.
+# sysroot ARCH GNUTYPE MULTIARCH DIR: the target's Regina, C and C++ run-time
+# libraries, unpacked from its Debian packages into DIR; the packages stay in DIR.debs.
 sysroot() {
-  local arch=$1 dir=$2
+  local arch=$1 gnu=$2 multiarch=$3 dir=$4
   [ -x "$dir/usr/bin/regina" ] && return
   if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
     sudo_ dpkg --add-architecture "$arch"
@@ -79,9 +79,7 @@ sysroot() {
   # A mirror can lack the newest C library for an architecture: the cross
   # compiler's own copy of it (the same release's glibc) stands in.
   if [ ${#missing[@]} -gt 0 ]; then
-    local gnu multiarch interp
-    gnu=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
-    multiarch=$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
+    local interp
     echo "  not downloadable for $arch: ${missing[*]}; using /usr/$gnu/lib of the cross compiler instead"
     mkdir -p "$dir/usr/lib/$multiarch"
     cp -an "/usr/$gnu/lib/"*.so* "$dir/usr/lib/$multiarch/"
@@ -96,7 +94,7 @@ sysroot() {
 # this machine's.
 configure() {
   local arch=$1 dir=$2; shift 2
-  local gnu qemu
+  local gnu multiarch qemu
   case "$arch" in
     amd64) qemu=x86_64 ;; arm64) qemu=aarch64 ;; armel|armhf) qemu=arm ;; i386) qemu=i386 ;;
     mips64el) qemu=mips64el ;; ppc64el) qemu=ppc64le ;; s390x) qemu=s390x ;;
@@ -107,11 +105,11 @@ configure() {
     return
   fi
   gnu=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
+  multiarch=$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
   need "g++-$gnu" qemu-user googletest
-  sysroot "$arch" "$root/build-cross/sysroot-$arch"
+  sysroot "$arch" "$gnu" "$multiarch" "$root/build-cross/sysroot-$arch"
   cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/cross.cmake" -DQIRVEN_TRIPLET="$gnu" \
-    -DQIRVEN_MULTIARCH="$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)" \
-    -DQIRVEN_SYSROOT="$root/build-cross/sysroot-$arch" -DQIRVEN_QEMU="qemu-$qemu" "$@" >/dev/null
+    -DQIRVEN_MULTIARCH="$multiarch" -DQIRVEN_SYSROOT="$root/build-cross/sysroot-$arch" -DQIRVEN_QEMU="qemu-$qemu" "$@" >/dev/null
 }
 
 # Cross-builds for each architecture given and runs the unit tests, the

@@ -36,4 +36,14 @@ struct outcome {
 outcome call(RexxFunctionHandler *handler, const char *name, const std::vector<arg> &args,
              std::size_t buffersize = 256);
 
+// A result text with the sign of a not-a-number dropped: that sign is the
+// platform's (-nan on amd64, nan on s390x), not the package's.
+inline std::string unsignednan(const std::string &text) { return text == "-nan" ? "nan" : text; }
+
+// A value the compiler cannot fold, so that the platform's library computes with it.
+inline double runtime(double x) {
+  volatile double v = x;
+  return v;
+}
+
 }  // namespace standin
