@@ -3,7 +3,13 @@
 #   -DQIRVEN_MULTIARCH=s390x-linux-gnu the target's library folder name (i386-linux-gnu for i386)
 #   -DQIRVEN_SYSROOT=/path             the target's Regina, C and C++ libraries unpacked
 #   -DQIRVEN_QEMU=qemu-s390x           runs the target's programs, tests and regina
-# tools/dev.sh cross ARCH fills these in.
+# tools/dev.sh cross ARCH fills these in; tools/dev.sh package ARCH gives them
+# as environment variables of the same names, through dpkg-buildpackage.
+foreach(setting TRIPLET MULTIARCH SYSROOT QEMU)
+  if(NOT QIRVEN_${setting})
+    set(QIRVEN_${setting} "$ENV{QIRVEN_${setting}}")
+  endif()
+endforeach()
 set(CMAKE_SYSTEM_NAME Linux)
 string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR "${QIRVEN_TRIPLET}")
 set(CMAKE_CXX_COMPILER ${QIRVEN_TRIPLET}-g++)
@@ -19,9 +25,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_LIBRARY_ARCHITECTURE ${QIRVEN_MULTIARCH})
+# The target's Regina may come from a newer release than the cross
+# compiler's C library (riscv64 from Debian 13 on Debian 12): the symbols it
+# needs are checked at run time, against the target's own C library.
 foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT
-    "-Wl,-rpath-link,${QIRVEN_SYSROOT}/usr/lib/${QIRVEN_MULTIARCH}:${QIRVEN_SYSROOT}/lib/${QIRVEN_MULTIARCH}")
+    "-Wl,-rpath-link,${QIRVEN_SYSROOT}/usr/lib/${QIRVEN_MULTIARCH}:${QIRVEN_SYSROOT}/lib/${QIRVEN_MULTIARCH} -Wl,--allow-shlib-undefined")
 endforeach()
 
 # The target's programs run under qemu-user with the sysroot as their root.
