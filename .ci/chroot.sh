@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Runs the README's two commands as a new user would: in a fresh minimal
+# Runs a script of this repository as a new user would: in a fresh minimal
 # Debian system (debootstrap's minbase with git and sudo added), from a clone
-# of this repository, as an ordinary user with sudo. Fails if either fails or
-# if they leave the clone unclean.
-#   .ci/chroot.sh RELEASE [DIR]     RELEASE: bookworm (Debian 12) or trixie (Debian 13)
+# of this repository, as an ordinary user with sudo. Fails if the script
+# fails or leaves the clone unclean.
+#   .ci/chroot.sh RELEASE SCRIPT [VAR=value...]
+#     RELEASE: bookworm (Debian 12), trixie (Debian 13) or sid (unstable)
+#     SCRIPT:  a path in the clone, run there with the variables given
 set -euo pipefail
-release=$1
+release=$1 script=$2
+shift 2
 src=$(cd "$(dirname "$0")/.." && pwd)
-dir=${2:-/var/tmp/qirven-ci/$release}
-mirror=http://deb.debian.org/debian
+dir=/var/tmp/qirven-ci/$release-$(basename "$script" .sh)
 
 [ "$(id -u)" -eq 0 ] || { echo "making and entering a chroot needs root"; exit 1; }
 command -v debootstrap >/dev/null || {
@@ -28,10 +30,14 @@ echo "== $release: a fresh minimal system in $dir"
 unmountall
 rm -rf --one-file-system "$dir"
 mkdir -p "$dir"
-debootstrap --variant=minbase --include=git,sudo "$release" "$dir" "$mirror" >"$dir.debootstrap.log" 2>&1 ||
+debootstrap --variant=minbase --include=git,sudo "$release" "$dir" >"$dir.debootstrap.log" 2>&1 ||
   { tail -20 "$dir.debootstrap.log"; exit 1; }
 cp /etc/resolv.conf "$dir/etc/resolv.conf"
 printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$dir/etc/hosts"  # for sudo
+# This mirror's unstable index is a snapshot past its Valid-Until date.
+if [ "$release" = sid ]; then
+  echo 'Acquire::Check-Valid-Until "false";' >"$dir/etc/apt/apt.conf.d/99snapshot"
+fi
 mkdir -p "$dir/proc" "$dir/sys" "$dir/dev/pts"
 mount -t proc proc "$dir/proc"
 bind /sys /sys
@@ -46,15 +52,13 @@ chroot "$dir" useradd --create-home --shell /bin/bash dev
 echo 'dev ALL=(ALL) NOPASSWD: ALL' >"$dir/etc/sudoers.d/dev"
 git clone -q "$src" "$dir/home/dev/qirven"
 chroot "$dir" chown -R dev: /home/dev/qirven
-chroot "$dir" sudo -u dev -H bash -c '
+chroot "$dir" sudo -u dev -H env "$@" bash -c '
   set -e
   cd ~/qirven
-  echo "== $(. /etc/os-release && echo "$PRETTY_NAME"): tools/dev.sh example"
-  tools/dev.sh example
-  echo "== $(. /etc/os-release && echo "$PRETTY_NAME"): tools/dev.sh test"
-  tools/dev.sh test
+  echo "== $(. /etc/os-release && echo "$PRETTY_NAME"): $0"
+  bash "$0"
   if [ -n "$(git status --porcelain --ignored=no)" ]; then git status --short; echo "the clone was left unclean"; exit 1; fi
   echo "== the clone is clean"
-'
+' "$script"
 unmountall
 rm -rf --one-file-system "$dir" "$dir.debootstrap.log"
