@@ -85,7 +85,7 @@ sysroot() {
     >"$apt/etc/apt/sources.list"
   # Valid-Until: unstable's index on this mirror is a dated snapshot.
   local aptopts=(-o "Dir=$apt" -o "Dir::State::status=$apt/var/lib/dpkg/status" -o "APT::Architecture=$arch"
-                 -o "APT::Architectures::=$arch" -o Acquire::Check-Valid-Until=false -qq)
+                 -o "APT::Architectures::=$arch" -o Acquire::Check-Valid-Until=false -o "APT::Sandbox::User=$(id -un)" -qq)
   echo "  $arch's packages from Debian $release"
   apt-get "${aptopts[@]}" update
   for p in libregina3-dev libregina3 regina-rexx libc6 libstdc++6 libgcc-s1 libtinfo6 libcrypt1; do
@@ -200,6 +200,7 @@ package() {
   else
     local gnu multiarch qemu sysroot deb trees=()
     target "$arch" >&2
+    mkdir -p "$dir/trees"
     for deb in "$sysroot.debs"/*.deb; do
       dpkg-deb -R "$deb" "$dir/trees/$(basename "$deb" .deb)" && trees+=("$dir/trees/$(basename "$deb" .deb)")
     done
@@ -263,11 +264,11 @@ case "${1:-}" in
     (cd build && ctest --no-tests=error --output-on-failure -j"$(nproc)")
     cmake_install
     echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
-    build build-sanitize -DQIRVEN_SANITIZE=ON
+    build build-sanitize -DQIRVEN_SANITIZE=ON -DQIRVEN_TESTS=ON
     (cd build-sanitize && ctest --no-tests=error --output-on-failure -j"$(nproc)")
     debian_package
     echo "== ThreadSanitizer: every handler from 8 threads"
-    build build-tsan -DQIRVEN_TSAN=ON --target stress_tests
+    build build-tsan -DQIRVEN_TSAN=ON -DQIRVEN_TESTS=ON --target stress_tests
     TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/stress_tests --gtest_filter='Threads.*'
     echo "== libFuzzer: a bounded pass from the seed corpus"
     CXX=clang++ build build-fuzz -DQIRVEN_FUZZ=ON
@@ -304,7 +305,7 @@ case "${1:-}" in
     (cd build-bench && cmake --build . --target bench-all)
     ;;
   *)
-    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
