@@ -305,7 +305,7 @@ case "${1:-}" in
     (cd build-bench && cmake --build . --target bench-all)
     ;;
   *)
-    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
