@@ -17,7 +17,9 @@ changes=$(ls "$out"/qirven_*.changes)
 deb=$(ls "$out"/qirven_*.deb)
 
 echo "== lintian --pedantic"
-lintian --pedantic --fail-on error,warning "$changes"
+# Debian 12's and 13's lintian may know an older Standards-Version than the
+# package declares, which is unstable's.
+lintian --pedantic --fail-on error,warning --suppress-tags newer-standards-version "$changes"
 echo "== autopkgtest, null runner"
 sudo autopkgtest "$changes" -- null >"$out/autopkgtest.log" 2>&1 || { tail -40 "$out/autopkgtest.log"; exit 1; }
 sed -n '/@@@@ summary/,$p' "$out/autopkgtest.log" | sed -n '2,/^autopkgtest/p' | grep -v '^autopkgtest'

@@ -60,13 +60,13 @@ foreach(layout debian12 debian13 upstream pkgconfig interpreter nothing)
 endforeach()
 
 set(rows
-  "debian12||into lib/x86_64-linux-gnu/regina-rexx/3.6 under ${WORK}/debian12/usr\n"
-  "debian13||from ${WORK}/debian13/usr/lib/x86_64-linux-gnu/regina-rexx/regina-config --addons\n.*into lib/x86_64-linux-gnu/regina-rexx/3.9.5 under ${WORK}/debian13/usr\n"
-  "upstream||from ${WORK}/upstream/bin/regina-config --addons\n.*into lib/regina-rexx/addons under ${WORK}/upstream\n"
+  "debian12||tells no add-on folder.*into lib/x86_64-linux-gnu/regina-rexx/3.6 under ${WORK}/debian12/usr\n"
+  "debian13||answered ${WORK}/debian13/usr/lib/x86_64-linux-gnu/regina-rexx/regina-config --addons\n.*into lib/x86_64-linux-gnu/regina-rexx/3.9.5 under ${WORK}/debian13/usr\n"
+  "upstream||answered ${WORK}/upstream/bin/regina-config --addons\n.*into lib/regina-rexx/addons under ${WORK}/upstream\n"
   "upstream|-DCMAKE_INSTALL_PREFIX=${WORK}/elsewhere|into ${WORK}/upstream/lib/regina-rexx/addons under ${WORK}/elsewhere\n"
-  "upstream|-DQIRVEN_ADDON_DIR=/opt/rexx|from -DQIRVEN_ADDON_DIR\n.*into /opt/rexx under ${WORK}/upstream\n"
-  "pkgconfig||from pkg-config.*into lib/regina-rexx/addons under ${WORK}/pkgconfig\n"
-  "interpreter||from ${WORK}/interpreter/bin/regina -va\n.*into lib/regina-rexx/addons under ${WORK}/interpreter\n"
+  "upstream|-DQIRVEN_ADDON_DIR=/opt/rexx|overridden by -DQIRVEN_ADDON_DIR\n.*into /opt/rexx under ${WORK}/upstream\n"
+  "pkgconfig||answered pkg-config.*into lib/regina-rexx/addons under ${WORK}/pkgconfig\n"
+  "interpreter||answered ${WORK}/interpreter/bin/regina -va\n.*into lib/regina-rexx/addons under ${WORK}/interpreter\n"
   "nothing||Regina's add-on folder was not found.*-DQIRVEN_ADDON_DIR=")
 set(n 0)
 foreach(row IN LISTS rows)

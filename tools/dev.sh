@@ -49,7 +49,10 @@ build() {  # build DIR [cmake options...] [--target T]
   local dir=$1; shift
   local target=()
   if [ "${*: -2:1}" = "--target" ]; then target=(--target "${*: -1}"); set -- "${@:1:$#-2}"; fi
-  cmake -S "$root" -B "$dir" -DQIRVEN_WERROR=ON "$@" >/dev/null
+  local out
+  out=$(cmake -S "$root" -B "$dir" -DQIRVEN_WERROR=ON "$@" 2>&1) || { echo "$out"; return 1; }
+  # Which Regina told its add-on folder, and where the module goes.
+  [ "$dir" = build ] && sed -n 's/^-- \(Regina .*\|The module installs .*\)/  \1/p' <<<"$out"
   cmake --build "$dir" -j"$(nproc)" "${target[@]}"
 }
 
