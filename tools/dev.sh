@@ -117,6 +117,11 @@ sysroot() {
   fi
 }
 
+# hascross ARCH: whether this release has Debian's cross compiler for ARCH.
+hascross() {
+  apt-cache show "g++-$(dpkg-architecture -a"$1" -qDEB_HOST_GNU_TYPE 2>/dev/null)" >/dev/null 2>&1
+}
+
 # target ARCH: sets gnu, multiarch, qemu and sysroot for another
 # architecture, with its cross compiler and its sysroot made ready.
 target() {
@@ -128,8 +133,7 @@ target() {
   esac
   gnu=$(dpkg-architecture -a"$1" -qDEB_HOST_GNU_TYPE 2>/dev/null)
   multiarch=$(dpkg-architecture -a"$1" -qDEB_HOST_MULTIARCH 2>/dev/null)
-  apt-cache show "g++-$gnu" >/dev/null 2>&1 ||
-    { echo "this system has no cross compiler for $1 (g++-$gnu); loong64's came with Debian 13"; return 1; }
+  hascross "$1" || { echo "this release has no cross compiler for $1; loong64's came with Debian 13"; return 1; }
   need "g++-$gnu" qemu-user googletest
   sysroot="$root/build-cross/sysroot-$1"
   sysroot "$1" "$gnu" "$multiarch" "$sysroot"
@@ -158,8 +162,7 @@ cross() {
   if [ "$*" = all ]; then  # all that this system has a cross compiler for
     set --
     for arch in "${allarchs[@]}"; do
-      if [ "$arch" = "$(dpkg --print-architecture)" ] ||
-         apt-cache show "g++-$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)" >/dev/null 2>&1; then
+      if [ "$arch" = "$(dpkg --print-architecture)" ] || hascross "$arch"; then
         set -- "$@" "$arch"
       else
         echo "== $arch: no cross compiler in this release, left out"
@@ -227,7 +230,7 @@ debian_package() (
   # Debian 12's lintian knows Standards-Version 4.6.2 at most; the package
   # declares unstable's.
   lintian --pedantic --fail-on error,warning --suppress-tags newer-standards-version \
-    "$root"/build-package/*/qirven_*.changes
+    "$root/build-package/$(dpkg --print-architecture)"/qirven_*.changes 2>/dev/null
   dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Depends\):/  &/p'
   sudo_ dpkg -i "$deb" >/dev/null
   trap 'sudo_ dpkg -r qirven >/dev/null' EXIT
