@@ -6,10 +6,13 @@
 #   .ci/chroot.sh RELEASE SCRIPT [VAR=value...]
 #     RELEASE: bookworm (Debian 12), trixie (Debian 13) or sid (unstable)
 #     SCRIPT:  a path in the clone, run there with the variables given
+#   .ci/chroot.sh RELEASE --base
+#     only makes the fresh system, for the runs of this CI run to copy
 set -euo pipefail
 release=$1 script=$2
 shift 2
 src=$(cd "$(dirname "$0")/.." && pwd)
+base=/var/tmp/qirven-ci/base-$release
 dir=/var/tmp/qirven-ci/$release-$(basename "$script" .sh)
 
 [ "$(id -u)" -eq 0 ] || { echo "making and entering a chroot needs root"; exit 1; }
@@ -26,12 +29,23 @@ unmountall() {
 trap unmountall EXIT
 bind() { mkdir -p "$dir$2" && mount --bind "$1" "$dir$2"; }
 
+if [ "$script" = --base ]; then
+  rm -rf --one-file-system "$base" "$base.log"
+  debootstrap --variant=minbase --include=git,sudo "$release" "$base" >"$base.log" 2>&1 ||
+    { tail -20 "$base.log"; exit 1; }
+  exit 0
+fi
+
 echo "== $release: a fresh minimal system in $dir"
 unmountall
 rm -rf --one-file-system "$dir"
 mkdir -p "$dir"
-debootstrap --variant=minbase --include=git,sudo "$release" "$dir" >"$dir.debootstrap.log" 2>&1 ||
-  { tail -20 "$dir.debootstrap.log"; exit 1; }
+if [ -x "$base/usr/bin/git" ]; then  # made by this CI run, never entered
+  cp -a "$base/." "$dir/"
+else
+  debootstrap --variant=minbase --include=git,sudo "$release" "$dir" >"$dir.debootstrap.log" 2>&1 ||
+    { tail -20 "$dir.debootstrap.log"; exit 1; }
+fi
 cp /etc/resolv.conf "$dir/etc/resolv.conf"
 printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$dir/etc/hosts"  # for sudo
 # This mirror's unstable index is a snapshot past its Valid-Until date.
