@@ -13,7 +13,7 @@ release=$1 script=$2
 shift 2
 src=$(cd "$(dirname "$0")/.." && pwd)
 base=/var/tmp/qirven-ci/base-$release
-dir=/var/tmp/qirven-ci/$release-$(basename "$script" .sh)
+dir=/var/tmp/qirven-ci/$release-$(basename -- "$script" .sh)
 
 [ "$(id -u)" -eq 0 ] || { echo "making and entering a chroot needs root"; exit 1; }
 command -v debootstrap >/dev/null || {
