@@ -1,6 +1,9 @@
 /* The REXX benchmarks: calls through the real interpreter.
      regina calls.rexx loop N EXPRESSION
        evaluates EXPRESSION N times (the unit that callgrind.sh counts);
+       a function named floor... is registered as the same-shape floor;
+     regina calls.rexx length EXPRESSION
+       prints the length of the value of EXPRESSION;
      regina calls.rexx time CASESFILE [CALLS [ROUNDS]]
        times loops of every case, interleaved over several rounds, and prints
        the median time per call and its ratio to an empty external function.
@@ -11,8 +14,14 @@ call RxFuncAdd 'mathloadfuncs', 'qirven', 'mathloadfuncs'
 call mathloadfuncs
 call RxFuncAdd 'benchloadfuncs', 'qirvenbench', 'benchloadfuncs'
 call benchloadfuncs
+if mode = 'length' then do
+  interpret 'say length('rest')'
+  exit 0
+end
 if mode = 'loop' then do
   parse var rest n expression
+  parse var expression name '('
+  if abbrev(name, 'floor') then call benchloadfuncs name
   interpret 'do i = 1 to' n'; x =' expression'; end'
   exit 0
 end

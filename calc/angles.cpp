@@ -1,8 +1,7 @@
 // The angle functions: name(angle-or-value [, precision [, unit]]), the unit
 // chosen by the first letter of D(egrees), G(rads) or R(adians), degrees by default.
-#include "qirven.h"
+#include "findfunc.h"
 
-#include <iterator>
 #include <math.h>
 
 namespace {
@@ -35,17 +34,17 @@ double unitfactor(ULONG argc, const RXSTRING *argv, double degrees, double grads
 
 }  // namespace
 
-const mathentry trigfuncs[4] = {
+constexpr mathentry trigfuncs[4] = {
     {"rxcalccos", ::cos}, {"rxcalccotan", cotan}, {"rxcalcsin", ::sin}, {"rxcalctan", ::tan},
 };
 
-const mathentry arcfuncs[3] = {
+constexpr mathentry arcfuncs[3] = {
     {"rxcalcarccos", ::acos}, {"rxcalcarcsin", ::asin}, {"rxcalcarctan", ::atan},
 };
 
 extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 3) return BADARGS;
-  const mathentry *row = findfunc(trigfuncs, std::size(trigfuncs), name);
+  const mathentry *row = findfunc<trigfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
   double factor = unitfactor(argc, argv, DEGTORAD, GRADTORAD);
   if (factor == 0.0) return BADARGS;
@@ -56,7 +55,7 @@ extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRIN
 
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 3) return BADARGS;
-  const mathentry *row = findfunc(arcfuncs, std::size(arcfuncs), name);
+  const mathentry *row = findfunc<arcfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
   double value;
   if (!readvalue(argv[0], value)) return BADARGS;

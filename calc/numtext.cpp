@@ -51,6 +51,22 @@ locale_t clocale() {
 bool readvalue(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
   const char *end = p ? p + arg.strlength : p;
+  // The common case first: the whole text is up to 19 digits with at most
+  // one point among them (2, 1.05, 30), read as below in a single pass.
+  if (DOUBLEEVAL && p != end && end - p < 20) {
+    uint64_t digits = 0;
+    const char *point = nullptr, *q = p;
+    for (; q != end; ++q) {
+      const unsigned d = static_cast<unsigned char>(*q) - '0';
+      if (d <= 9) digits = digits * 10 + d;
+      else if (*q == '.' && point == nullptr) point = q;
+      else break;
+    }
+    if (q == end && digits <= (uint64_t{1} << 53) && end - p > (point != nullptr)) {
+      value = static_cast<double>(digits) / POW10D[point ? end - point - 1 : 0];
+      return true;
+    }
+  }
   while (p != end && isblankc(*p)) ++p;
   const bool neg = p != end && *p == '-';
   if (p != end && (*p == '+' || *p == '-')) ++p;
@@ -109,20 +125,44 @@ namespace {
 // 64-bit targets); elsewhere std::to_chars, as exact but slower, does it all.
 #if defined(__SIZEOF_INT128__)
 __extension__ typedef unsigned __int128 u128;
+constexpr u128 pow10w(int n) { return n == 0 ? 1 : 10 * pow10w(n - 1); }
+constexpr u128 POW10WIDE[] = {pow10w(0),  pow10w(1),  pow10w(2),  pow10w(3),  pow10w(4),  pow10w(5),
+                              pow10w(6),  pow10w(7),  pow10w(8),  pow10w(9),  pow10w(10), pow10w(11),
+                              pow10w(12), pow10w(13), pow10w(14), pow10w(15), pow10w(16), pow10w(17),
+                              pow10w(18), pow10w(19), pow10w(20), pow10w(21), pow10w(22)};
 
-// Eight decimal digits of v < 10^8, two at a time: v * ceil(2^48 / 10^6) holds
-// the leading pair above bit 48 and the rest as a fraction below it (checked
-// for every v below 10^8).
-void writeeight(char *out, uint32_t v) {
-  constexpr uint64_t FRACTION = (uint64_t{1} << 48) - 1;
-  uint64_t f = uint64_t{v} * 281474977;
-  std::memcpy(out, PAIRS + 2 * (f >> 48), 2);
-  f = (f & FRACTION) * 100;
-  std::memcpy(out + 2, PAIRS + 2 * (f >> 48), 2);
-  f = (f & FRACTION) * 100;
-  std::memcpy(out + 4, PAIRS + 2 * (f >> 48), 2);
-  f = (f & FRACTION) * 100;
-  std::memcpy(out + 6, PAIRS + 2 * (f >> 48), 2);
+// The eight decimal digits of v < 10^8 as eight characters in one word, in
+// memory order: the word is split into lanes of four digits, then of two,
+// then of one, dividing every lane at once by multiplying with a reciprocal
+// (checked for every v below 10^8).
+uint64_t eightdigits(uint32_t v) {
+  const uint64_t x = v / 10000 | uint64_t{v % 10000} << 32;    // four digits a lane
+  const uint64_t y = (x * 5243 >> 19) & 0x0000007f0000007f;     // x / 100
+  const uint64_t w = y | (x - y * 100) << 16;                   // two digits a lane
+  const uint64_t t = (w * 103 >> 10) & 0x000f000f000f000f;      // w / 10
+  const uint64_t digits = t | (w - t * 10) << 8 | 0x3030303030303030;
+  if constexpr (std::endian::native == std::endian::big) return __builtin_bswap64(digits);
+  return digits;
+}
+
+// x / 2^shift rounded to nearest, ties to even, for shift from 1 to 127 and a
+// quotient below 2^63. The bits shifted out are gathered, left-aligned, in
+// one word (the lowest bit standing for any below it) and compared with a half.
+uint64_t roundshift(u128 x, int shift, uint64_t &truncated) {
+  const auto hi = static_cast<uint64_t>(x >> 64), lo = static_cast<uint64_t>(x);
+  uint64_t fraction;
+  if (shift < 64) {
+    truncated = lo >> shift | hi << (64 - shift);
+    fraction = lo << (64 - shift);
+  } else if (shift == 64) {
+    truncated = hi;
+    fraction = lo;
+  } else {
+    truncated = hi >> (shift - 64);
+    fraction = hi << (128 - shift) | lo >> (shift - 64) | ((lo << (128 - shift)) != 0);
+  }
+  constexpr uint64_t HALF = uint64_t{1} << 63;
+  return truncated + (fraction > HALF || (fraction == HALF && (truncated & 1)));
 }
 
 // "%.*g" of a normal double with 1 to 16 digits, when value * 10^s is exact
@@ -130,28 +170,26 @@ void writeeight(char *out, uint32_t v) {
 std::size_t fastg(char *out, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);
   const int biased = static_cast<int>(bits >> 52 & 0x7ff);
-  if (biased == 0 || biased == 0x7ff) return 0;
-  const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
   const int shift = 1075 - biased;  // value = mantissa / 2^shift
-  if (shift <= 0 || shift >= 128) return 0;
+  if (shift <= 0 || shift >= 128) return 0;  // also zero, subnormals, infinities and NaN
+  const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
 
-  // value * 10^s, exact in 128 bits: the mantissa has 53 bits and 10^22 < 2^74.
-  auto scale = [&](int exponent, u128 &scaled) {
-    const int s = precision - 1 - exponent;
-    if (s < 0 || s > 22) return false;
-    scaled = static_cast<u128>(mantissa) * POW10[s > 19 ? 19 : s];
-    if (s > 19) scaled *= POW10[s - 19];
-    return true;
-  };
-  // The decimal exponent is floor(log10 2^e) or one more.
+  // The decimal exponent is floor(log10 2^e) or one more: value * 10^s must
+  // have `precision` digits before the binary point.
   int exponent = ((biased - 1023) * 78913) >> 18;
-  u128 scaled;
-  if (!scale(exponent, scaled)) return 0;
-  if ((scaled >> shift) >= POW10[precision] && !scale(++exponent, scaled)) return 0;
-  auto n = static_cast<uint64_t>(scaled >> shift);
-  const u128 rest = scaled & ((static_cast<u128>(1) << shift) - 1);
-  const u128 half = static_cast<u128>(1) << (shift - 1);
-  if (rest > half || (rest == half && (n & 1))) ++n;  // to nearest, ties to even
+  // value * 10^s to nearest, exact in 128 bits: the mantissa has 53 bits
+  // and 10^22 < 2^74.
+  auto scaled = [&](int s, uint64_t &truncated) {
+    return roundshift(mantissa * POW10WIDE[s], shift, truncated);
+  };
+  int s = precision - 1 - exponent;
+  if (static_cast<unsigned>(s) > 22) return 0;
+  uint64_t truncated, n = scaled(s, truncated);
+  if (truncated >= POW10[precision]) [[unlikely]] {  // the estimate was one too low
+    if (--s < 0) return 0;
+    ++exponent;
+    n = scaled(s, truncated);
+  }
   if (n == POW10[precision]) {  // rounding carried into a new digit
     n = POW10[precision - 1];
     ++exponent;
@@ -170,8 +208,13 @@ std::size_t fastg(char *out, double value, int precision) {
   }
   // All 16 digits of n, zero-padded; the significant ones are the last `used`.
   char all[32] = {};
-  if (used > 8) writeeight(all, static_cast<uint32_t>(n / 100000000));
-  writeeight(all + 8, static_cast<uint32_t>(n % 100000000));
+  const uint64_t upper = n / 100000000;
+  if (used > 8) {
+    const uint64_t high = eightdigits(static_cast<uint32_t>(upper));
+    std::memcpy(all, &high, 8);
+  }
+  const uint64_t low = eightdigits(static_cast<uint32_t>(n - upper * 100000000));
+  std::memcpy(all + 8, &low, 8);
   const char *digits = all + 16 - used;  // copies below move 16 bytes; `used` of them count
   char *o = out;
   *o = '-';
@@ -210,12 +253,39 @@ std::size_t fastg(char *, double, int) { return 0; }
 
 }  // namespace
 
+namespace {
+[[gnu::noinline]] std::size_t slowg(char *out, double value, int precision) {
+  auto [end, ec] = std::to_chars(out, out + FORMATROOM, value, std::chars_format::general, precision);
+  return ec == std::errc() ? static_cast<std::size_t>(end - out) : 0;
+}
+}  // namespace
+
 std::size_t formatg(char *out, double value, int precision) {
   if (precision < 0) precision = 6;  // as printf takes a negative precision
   if (precision == 0) precision = 1;
   if (precision <= 16) {
     if (std::size_t len = fastg(out, value, precision)) return len;
   }
-  auto [end, ec] = std::to_chars(out, out + FORMATROOM, value, std::chars_format::general, precision);
-  return ec == std::errc() ? static_cast<std::size_t>(end - out) : 0;
+  return slowg(out, value, precision);
 }
+
+APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg) {
+  int digits = MAXDIGITS;
+  if (count > 0 && precarg->strptr != nullptr) {
+    digits = readint(*precarg);
+    if (digits > MAXDIGITS) digits = MAXDIGITS;
+  }
+  if (result.strptr != nullptr && result.strlength > FORMATROOM) {  // the interpreter's 256 bytes
+    std::size_t len = formatg(result.strptr, value, digits);
+    result.strptr[len] = '\0';
+    result.strlength = len;
+    return 0;
+  }
+  char text[FORMATROOM + 1];
+  std::size_t len = formatg(text, value, digits);
+  text[len] = '\0';
+  APIRET rc = puttext(result, text, len + 1);  // the NUL goes along, uncounted
+  if (rc == 0) result.strlength = len;
+  return rc;
+}
+

@@ -1,18 +1,17 @@
 // The single-argument functions: name(value [, precision]).
-#include "qirven.h"
+#include "findfunc.h"
 
-#include <iterator>
 #include <math.h>
 
-// Sorted by case-insensitive name: calcunary finds its row by binary search.
-const mathentry unaryfuncs[7] = {
+// Sorted by case-insensitive name, as the registration order shows them.
+constexpr mathentry unaryfuncs[7] = {
     {"rxcalccosh", ::cosh}, {"rxcalcexp", ::exp},   {"rxcalclog", ::log},   {"rxcalclog10", ::log10},
     {"rxcalcsinh", ::sinh}, {"rxcalcsqrt", ::sqrt}, {"rxcalctanh", ::tanh},
 };
 
 extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 2) return BADARGS;
-  const mathentry *row = findfunc(unaryfuncs, std::size(unaryfuncs), name);
+  const mathentry *row = findfunc<unaryfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
   double value;
   if (!readvalue(argv[0], value)) return BADARGS;

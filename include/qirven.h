@@ -76,7 +76,3 @@ APIRET puttext(RXSTRING &result, const char *text, std::size_t len);
 
 // Writes value as "%.*g" text; the precision comes from *precarg when count > 0.
 APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg);
-
-// Case-insensitive binary search of a table sorted by name; nullptr when the
-// name is absent.
-const mathentry *findfunc(const mathentry *table, std::size_t rows, const char *name);

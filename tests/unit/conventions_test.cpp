@@ -142,7 +142,12 @@ TEST(Lookup, IgnoresCaseBothWays) {
     EXPECT_EQ(out.rc, 0u) << name;
     EXPECT_EQ(out.text, "4") << name;
   }
-  for (const mathentry &row : unaryfuncs) EXPECT_EQ(findfunc(unaryfuncs, 7, row.name), &row);
+  // Each name reaches its own row: the seven routines differ at 0.5.
+  for (const mathentry &row : unaryfuncs) EXPECT_EQ(call(calcunary, row.name, {"0.5"}).text, printg(16, row.func(0.5)));
+  for (const mathentry &row : trigfuncs)
+    EXPECT_EQ(call(calctrig, row.name, {"0.5", "16", "R"}).text, printg(16, row.func(0.5)));
+  for (const mathentry &row : arcfuncs)
+    EXPECT_EQ(call(calcarc, row.name, {"0.5", "16", "R"}).text, printg(16, row.func(0.5)));
 }
 
 TEST(Result, ComesFromTheHostWhenItsBufferIsTooSmall) {
