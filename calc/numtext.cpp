@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <locale.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -48,25 +51,12 @@ locale_t clocale() {
 
 }  // namespace
 
-bool readvalue(const RXSTRING &arg, double &value) {
+namespace {
+
+// Any text, as atof reads it.
+[[gnu::noinline]] bool readgeneral(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
   const char *end = p ? p + arg.strlength : p;
-  // The common case first: the whole text is up to 19 digits with at most
-  // one point among them (2, 1.05, 30), read as below in a single pass.
-  if (DOUBLEEVAL && p != end && end - p < 20) {
-    uint64_t digits = 0;
-    const char *point = nullptr, *q = p;
-    for (; q != end; ++q) {
-      const unsigned d = static_cast<unsigned char>(*q) - '0';
-      if (d <= 9) digits = digits * 10 + d;
-      else if (*q == '.' && point == nullptr) point = q;
-      else break;
-    }
-    if (q == end && digits <= (uint64_t{1} << 53) && end - p > (point != nullptr)) {
-      value = static_cast<double>(digits) / POW10D[point ? end - point - 1 : 0];
-      return true;
-    }
-  }
   while (p != end && isblankc(*p)) ++p;
   const bool neg = p != end && *p == '-';
   if (p != end && (*p == '+' || *p == '-')) ++p;
@@ -106,8 +96,37 @@ bool readvalue(const RXSTRING &arg, double &value) {
   return true;
 }
 
+}  // namespace
+
+bool readvalue(const RXSTRING &arg, double &value) {
+  // The common case first: the whole text is up to 19 digits with at most
+  // one point among them (2, 1.05, 30), read as below in a single pass.
+  const char *p = arg.strptr;
+  if (DOUBLEEVAL && p != nullptr && arg.strlength - 1 < 19) {
+    const char *end = p + arg.strlength, *point = nullptr, *q = p;
+    uint64_t digits = 0;
+    for (; q != end; ++q) {
+      const unsigned d = static_cast<unsigned char>(*q) - '0';
+      if (d <= 9) digits = digits * 10 + d;
+      else if (*q == '.' && point == nullptr) point = q;
+      else break;
+    }
+    if (q == end && digits <= (uint64_t{1} << 53) && end - p > (point != nullptr)) {
+      value = static_cast<double>(digits) / POW10D[point ? end - point - 1 : 0];
+      return true;
+    }
+  }
+  return readgeneral(arg, value);
+}
+
 int readint(const RXSTRING &arg) {
   const char *p = arg.strptr;
+  if (p != nullptr && arg.strlength - 1 < 2) {  // the common case: one or two digits
+    const unsigned first = static_cast<unsigned char>(p[0]) - '0';
+    if (arg.strlength == 1 && first <= 9) return static_cast<int>(first);
+    const unsigned second = arg.strlength == 2 ? static_cast<unsigned char>(p[1]) - '0' : 10;
+    if (first <= 9 && second <= 9) return static_cast<int>(first * 10 + second);
+  }
   const char *end = p ? p + arg.strlength : p;
   while (p != end && isblankc(*p)) ++p;
   bool neg = p != end && *p == '-';
@@ -131,10 +150,42 @@ constexpr u128 POW10WIDE[] = {pow10w(0),  pow10w(1),  pow10w(2),  pow10w(3),  po
                               pow10w(12), pow10w(13), pow10w(14), pow10w(15), pow10w(16), pow10w(17),
                               pow10w(18), pow10w(19), pow10w(20), pow10w(21), pow10w(22)};
 
-// The eight decimal digits of v < 10^8 as eight characters in one word, in
-// memory order: the word is split into lanes of four digits, then of two,
-// then of one, dividing every lane at once by multiplying with a reciprocal
-// (checked for every v below 10^8).
+// The 16 decimal digits of n < 10^16, zero-padded, as characters at out;
+// when n < 10^8 the first eight, which no caller reads, are not written.
+// x86-64 always has SSE2, which splits every digit off at once; elsewhere a
+// word is split into lanes of four digits, then of two, then of one, each
+// lane divided by multiplying with a reciprocal. Both checked for every
+// eight-digit value.
+#if defined(__SSE2__)
+__m128i eightdigits(uint32_t v) {
+  alignas(16) static constexpr uint32_t DIV10000[4] = {0xd1b71759, 0, 0xd1b71759, 0};  // 2^45 / 10^4, rounded up
+  alignas(16) static constexpr uint32_t TENTHOUSAND[4] = {10000, 0, 10000, 0};
+  alignas(16) static constexpr uint16_t DIVIDERS[8] = {8389, 5243, 13108, 32768, 8389, 5243, 13108, 32768};
+  alignas(16) static constexpr uint16_t SHIFTS[8] = {1 << 7, 1 << 11, 1 << 13, 1 << 15, 1 << 7, 1 << 11, 1 << 13, 1 << 15};
+  alignas(16) static constexpr uint16_t TENS[8] = {10, 10, 10, 10, 10, 10, 10, 10};
+  auto constant = [](const void *c) { return _mm_load_si128(static_cast<const __m128i *>(c)); };
+  const __m128i x = _mm_cvtsi32_si128(static_cast<int>(v));
+  const __m128i high = _mm_srli_epi64(_mm_mul_epu32(x, constant(DIV10000)), 45);      // abcd
+  const __m128i low = _mm_sub_epi32(x, _mm_mul_epu32(high, constant(TENTHOUSAND)));  // efgh
+  const __m128i fours = _mm_slli_epi64(_mm_unpacklo_epi16(high, low), 2);
+  const __m128i pairs = _mm_unpacklo_epi16(fours, fours);
+  // a, ab, abc, abcd, e, ef, efg, efgh: each lane divided by its power of ten
+  const __m128i prefixes = _mm_mulhi_epu16(_mm_mulhi_epu16(_mm_unpacklo_epi32(pairs, pairs), constant(DIVIDERS)),
+                                           constant(SHIFTS));
+  return _mm_sub_epi16(prefixes, _mm_slli_epi64(_mm_mullo_epi16(prefixes, constant(TENS)), 16));
+}
+void sixteendigits(uint64_t n, char *out) {
+  if (n < 100000000) {
+    const __m128i digits = eightdigits(static_cast<uint32_t>(n));
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(out + 8), _mm_add_epi8(_mm_packus_epi16(digits, digits), _mm_set1_epi8('0')));
+    return;
+  }
+  const uint64_t upper = n / 100000000;
+  const __m128i digits = _mm_packus_epi16(eightdigits(static_cast<uint32_t>(upper)),
+                                          eightdigits(static_cast<uint32_t>(n - upper * 100000000)));
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_add_epi8(digits, _mm_set1_epi8('0')));
+}
+#else
 uint64_t eightdigits(uint32_t v) {
   const uint64_t x = v / 10000 | uint64_t{v % 10000} << 32;    // four digits a lane
   const uint64_t y = (x * 5243 >> 19) & 0x0000007f0000007f;     // x / 100
@@ -144,6 +195,16 @@ uint64_t eightdigits(uint32_t v) {
   if constexpr (std::endian::native == std::endian::big) return __builtin_bswap64(digits);
   return digits;
 }
+void sixteendigits(uint64_t n, char *out) {
+  const uint64_t upper = n / 100000000;
+  if (upper != 0) {
+    const uint64_t high = eightdigits(static_cast<uint32_t>(upper));
+    std::memcpy(out, &high, 8);
+  }
+  const uint64_t low = eightdigits(static_cast<uint32_t>(n - upper * 100000000));
+  std::memcpy(out + 8, &low, 8);
+}
+#endif
 
 // x / 2^shift rounded to nearest, ties to even, for shift from 1 to 127 and a
 // quotient below 2^63. The bits shifted out are gathered, left-aligned, in
@@ -197,9 +258,9 @@ std::size_t fastg(char *out, double value, int precision) {
 
   // Trailing zeros go, but not those of a fixed integer part.
   const bool fixed = exponent >= -4 && exponent < precision;
-  const int keep = fixed && exponent >= 0 ? exponent + 1 : 1;
   int used = precision;  // n has exactly `precision` digits
   if (n % 10 == 0) {  // strip 8, 4, 2 and 1 zeros: any count up to 15 in four steps
+    const int keep = fixed && exponent >= 0 ? exponent + 1 : 1;
     for (int step = 8; step > 0; step /= 2)
       if (used - step >= keep && n % POW10[step] == 0) {
         n /= POW10[step];
@@ -208,13 +269,7 @@ std::size_t fastg(char *out, double value, int precision) {
   }
   // All 16 digits of n, zero-padded; the significant ones are the last `used`.
   char all[32] = {};
-  const uint64_t upper = n / 100000000;
-  if (used > 8) {
-    const uint64_t high = eightdigits(static_cast<uint32_t>(upper));
-    std::memcpy(all, &high, 8);
-  }
-  const uint64_t low = eightdigits(static_cast<uint32_t>(n - upper * 100000000));
-  std::memcpy(all + 8, &low, 8);
+  sixteendigits(n, all);
   const char *digits = all + 16 - used;  // copies below move 16 bytes; `used` of them count
   char *o = out;
   *o = '-';
@@ -251,16 +306,15 @@ std::size_t fastg(char *out, double value, int precision) {
 std::size_t fastg(char *, double, int) { return 0; }
 #endif
 
-}  // namespace
-
-namespace {
+// Everything the fast path does not take: exact, and about 600 instructions more.
 [[gnu::noinline]] std::size_t slowg(char *out, double value, int precision) {
   auto [end, ec] = std::to_chars(out, out + FORMATROOM, value, std::chars_format::general, precision);
   return ec == std::errc() ? static_cast<std::size_t>(end - out) : 0;
 }
-}  // namespace
 
-std::size_t formatg(char *out, double value, int precision) {
+// value as sprintf "%.*g" writes it in the C locale, without the NUL; out has
+// room for FORMATROOM bytes. Returns the length.
+[[gnu::always_inline]] inline std::size_t formatg(char *out, double value, int precision) {
   if (precision < 0) precision = 6;  // as printf takes a negative precision
   if (precision == 0) precision = 1;
   if (precision <= 16) {
@@ -269,23 +323,25 @@ std::size_t formatg(char *out, double value, int precision) {
   return slowg(out, value, precision);
 }
 
+}  // namespace
+
 APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg) {
   int digits = MAXDIGITS;
   if (count > 0 && precarg->strptr != nullptr) {
     digits = readint(*precarg);
     if (digits > MAXDIGITS) digits = MAXDIGITS;
   }
-  if (result.strptr != nullptr && result.strlength > FORMATROOM) {  // the interpreter's 256 bytes
-    std::size_t len = formatg(result.strptr, value, digits);
-    result.strptr[len] = '\0';
+  // Straight into the interpreter's buffer (256 bytes) when it has room.
+  char text[FORMATROOM + 1];
+  const bool inplace = result.strptr != nullptr && result.strlength > FORMATROOM;
+  char *out = inplace ? result.strptr : text;
+  const std::size_t len = formatg(out, value, digits);
+  out[len] = '\0';
+  if (inplace) {
     result.strlength = len;
     return 0;
   }
-  char text[FORMATROOM + 1];
-  std::size_t len = formatg(text, value, digits);
-  text[len] = '\0';
   APIRET rc = puttext(result, text, len + 1);  // the NUL goes along, uncounted
   if (rc == 0) result.strlength = len;
   return rc;
 }
-

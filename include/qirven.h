@@ -64,10 +64,8 @@ bool readvalue(const RXSTRING &arg, double &value);
 // The argument's bytes are read in place, up to its length or a NUL byte.
 int readint(const RXSTRING &arg);
 
-// Writes value as sprintf "%.*g" writes it in the C locale, without the NUL;
-// out has room for FORMATROOM bytes. Returns the length.
+// Room for the longest "%.*g" text the package writes.
 constexpr std::size_t FORMATROOM = 48;
-std::size_t formatg(char *out, double value, int precision);
 
 // Copies len bytes of text into the result and sets its length to len. The
 // host's buffer is used when it holds them, else one from RexxAllocateMemory;
