@@ -15,8 +15,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 cases=$1
 n=${2:-20000}
 check=${3:-}
-ONEARGLIMIT=1.15
-ANYLIMIT=1.20
+ONEARGLIMIT=1.18
+ANYLIMIT=1.21
 
 count() {  # instructions per call of an expression, n calls
   local one two
