@@ -18,13 +18,14 @@ const char *argtext(const RXSTRING &arg, scratch &space) {
 }
 
 APIRET puttext(RXSTRING &result, const char *text, std::size_t len) {
+  // len is at most FORMATROOM + 1 here, so it fits the SAA length (32 bits on Windows).
   char *out = result.strptr;
   if (out == nullptr || result.strlength < len) {
-    out = static_cast<char *>(RexxAllocateMemory(len ? len : 1));
+    out = static_cast<char *>(RexxAllocateMemory(static_cast<ULONG>(len ? len : 1)));
     if (out == nullptr) return BADARGS;
   }
   std::memcpy(out, text, len);
   result.strptr = out;
-  result.strlength = len;
+  result.strlength = static_cast<ULONG>(len);
   return 0;
 }

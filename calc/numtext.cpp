@@ -2,6 +2,7 @@
 // sprintf "%.*g" give in the C locale, whatever the process's locale.
 // The common cases take short exact paths; everything else goes to the
 // standard library's correctly rounded conversions.
+#include "platform.h"
 #include "qirven.h"
 
 #include <bit>
@@ -10,7 +11,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -33,19 +33,13 @@ constexpr char PAIRS[] =
 constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-locale_t clocale() {
-  static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
-  return c;
-}
-
 // Hexadecimal, inf, nan, overflow and underflow: the C library's reader, on a
 // NUL-terminated copy. Kept out of line so that the common paths need no copy.
 [[gnu::noinline]] bool readbylibrary(const RXSTRING &arg, double &value) {
   scratch space;
   const char *text = argtext(arg, space);
   if (text == nullptr) return false;
-  locale_t c = clocale();
-  value = c ? strtod_l(text, nullptr, c) : std::strtod(text, nullptr);
+  value = strtodc(text);
   return true;
 }
 
@@ -338,10 +332,10 @@ APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *pr
   const std::size_t len = formatg(out, value, digits);
   out[len] = '\0';
   if (inplace) {
-    result.strlength = len;
+    result.strlength = static_cast<ULONG>(len);
     return 0;
   }
   APIRET rc = puttext(result, text, len + 1);  // the NUL goes along, uncounted
-  if (rc == 0) result.strlength = len;
+  if (rc == 0) result.strlength = static_cast<ULONG>(len);
   return rc;
 }

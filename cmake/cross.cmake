@@ -1,16 +1,19 @@
-# Cross-building for another Debian architecture with Debian's cross compiler.
-#   -DQIRVEN_TRIPLET=s390x-linux-gnu   the compiler's GNU triplet (i686-linux-gnu for i386)
+# Cross-building for another Debian architecture, or for Windows, with
+# Debian's cross compiler.
+#   -DQIRVEN_TRIPLET=s390x-linux-gnu   the compiler's GNU triplet (i686-linux-gnu for i386,
+#                                      x86_64-w64-mingw32ucrt for 64-bit Windows)
 #   -DQIRVEN_MULTIARCH=s390x-linux-gnu the target's library folder name (i386-linux-gnu for i386)
-#   -DQIRVEN_SYSROOT=/path             the target's Regina, C and C++ libraries unpacked
-#   -DQIRVEN_QEMU=qemu-s390x           runs the target's programs, tests and regina
-# tools/dev.sh cross ARCH fills these in; tools/dev.sh package ARCH gives them
-# as environment variables of the same names, through dpkg-buildpackage.
+#   -DQIRVEN_SYSROOT=/path             the target's Regina, C and C++ libraries unpacked; for
+#                                      Windows, Regina's bin/, include/ and lib/
+#   -DQIRVEN_QEMU=qemu-s390x           runs the target's programs, tests and regina (wine for Windows)
+# tools/dev.sh cross ARCH and tools/dev.sh windows fill these in; tools/dev.sh
+# package ARCH gives them as environment variables of the same names, through
+# dpkg-buildpackage.
 foreach(setting TRIPLET MULTIARCH SYSROOT QEMU)
   if(NOT QIRVEN_${setting})
     set(QIRVEN_${setting} "$ENV{QIRVEN_${setting}}")
   endif()
 endforeach()
-set(CMAKE_SYSTEM_NAME Linux)
 string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR "${QIRVEN_TRIPLET}")
 set(CMAKE_CXX_COMPILER ${QIRVEN_TRIPLET}-g++)
 set(CMAKE_C_COMPILER ${QIRVEN_TRIPLET}-gcc)
@@ -24,6 +27,18 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+if(QIRVEN_TRIPLET MATCHES "mingw32")
+  set(CMAKE_SYSTEM_NAME Windows)
+  # The tests and Regina's regina.exe run under Wine.
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QIRVEN_QEMU})
+  set(REGINA_EXECUTABLE ${QIRVEN_SYSROOT}/bin/regina.exe CACHE FILEPATH "The target's regina")
+  # Programs and the DLL carry their C++ and GCC runtimes within them.
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+  return()
+endif()
+
+set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_LIBRARY_ARCHITECTURE ${QIRVEN_MULTIARCH})
 # The target's Regina may come from a newer release than the cross
 # compiler's C library (riscv64 from Debian 13 on Debian 12): the symbols it

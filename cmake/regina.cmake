@@ -18,6 +18,11 @@ if(NOT REGINA_INCLUDE_DIR OR NOT REGINA_LIBRARY)
   message(FATAL_ERROR "Regina's development files (rexxsaa.h and libregina.so) were not found. "
                       "Install Debian's package libregina3-dev: sudo apt-get install libregina3-dev")
 endif()
+# On Windows the DLL goes beside regina.exe, or into any folder on PATH.
+if(WIN32)
+  set(QIRVEN_ADDON_DIR bin CACHE STRING "Where the DLL is installed")
+  return()
+endif()
 
 # Folders as found on this machine (inside a cross build's sysroot), and as
 # the target system sees them.

@@ -1,5 +1,6 @@
 // The package's front door: the loader registers every function of the four
 // tables with the interpreter, the dropper removes them again.
+#include "platform.h"
 #include "qirven.h"
 #include "qirven_version.h"
 
@@ -42,8 +43,7 @@ void eachfunction(Visit visit) {
 
 // Exported under this exact name; the interpreter's answers are not examined,
 // so loading twice is harmless.
-extern "C" __attribute__((visibility("default"))) APIRET mathloadfuncs(PCSZ, ULONG argc, PRXSTRING, PCSZ,
-                                                                       PRXSTRING result) {
+extern "C" QIRVEN_EXPORT APIRET mathloadfuncs(PCSZ, ULONG argc, PRXSTRING, PCSZ, PRXSTRING result) {
   std::signal(SIGFPE, SIG_IGN);
   if (argc > 0) {
     std::puts(BANNER);

@@ -20,11 +20,11 @@ outcome call(RexxFunctionHandler *handler, const char *name, const std::vector<a
   constexpr char SENTINEL = '\x5a';
   std::vector<RXSTRING> argv;
   for (const arg &a : args)
-    argv.push_back(a ? RXSTRING{a->size(), const_cast<char *>(a->data())} : RXSTRING{0, nullptr});
+    argv.push_back(a ? RXSTRING{static_cast<ULONG>(a->size()), const_cast<char *>(a->data())} : RXSTRING{0, nullptr});
   argv.push_back(RXSTRING{0, nullptr});  // never read: lies beyond argc
   std::vector<char> buffer(buffersize + 32, SENTINEL);
-  RXSTRING result{buffersize, buffer.data()};
-  APIRET rc = handler(name, args.size(), argv.data(), nullptr, &result);
+  RXSTRING result{static_cast<ULONG>(buffersize), buffer.data()};
+  APIRET rc = handler(name, static_cast<ULONG>(args.size()), argv.data(), nullptr, &result);
 
   outcome out{rc, {}, false, false, result.strptr == buffer.data()};
   out.untouched = out.ownbuffer && result.strlength == buffersize &&

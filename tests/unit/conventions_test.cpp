@@ -39,6 +39,9 @@ TEST(Precision, IsReadByAtoiRulesAndCappedAtSixteen) {
 }
 
 TEST(Reading, MatchesAtofInTheCLocale) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "Windows' C runtime is no reference for the reading rules; rexx.samelines compares with Linux";
+#endif
   const char *texts[] = {"2",      "  12abc", "abc",     "",        "1e3",        "-0",        "+.5",   ".",
                          "-.",     "1e",      "1e+",     "0x1p3",   "-0X1.8p1",   "0x",        "inf",   "-Infinity",
                          "nan",    "-nan",    "nan(12)", "1e400",   "-1e400",     "1e-400",    "4.9e-324", "\v\f\r\n 7",
@@ -48,7 +51,7 @@ TEST(Reading, MatchesAtofInTheCLocale) {
   for (const char *text : texts) {
     double want = std::strtod(text, nullptr);  // the test process runs in the C locale
     double got = -1;
-    EXPECT_TRUE(readvalue(RXSTRING{std::strlen(text), const_cast<char *>(text)}, got));
+    EXPECT_TRUE(readvalue(RXSTRING{static_cast<ULONG>(std::strlen(text)), const_cast<char *>(text)}, got));
     EXPECT_EQ(std::memcmp(&want, &got, sizeof want) == 0 || (std::isnan(want) && std::isnan(got) &&
                                                                  std::signbit(want) == std::signbit(got)),
               true)

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <csignal>
+#if !defined(_WIN32)
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using standin::call;
 
@@ -96,6 +98,7 @@ TEST(Tables, SharedTablesAreSortedForTheBinarySearch) {
 
 }  // namespace
 
+#if !defined(_WIN32)  // fork and pipes
 namespace {
 
 // The banner reaches standard output even if the process ends without
@@ -125,3 +128,4 @@ TEST(Loader, FlushesTheBanner) {
 }
 
 }  // namespace
+#endif
