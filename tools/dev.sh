@@ -11,6 +11,8 @@
 #   tools/dev.sh long             10 million fuzzed calls, a million values and
 #                                 texts compared with the C library
 #   tools/dev.sh bench            build and run the benchmarks
+#   tools/dev.sh windows          build dist/qirven-<version>-win64.zip and test it under
+#                                 Wine (Debian 13 or later)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -70,27 +72,38 @@ release_of() {
   esac
 }
 
+# The Debian mirror this system's apt uses.
+mirrorurl() {
+  cat /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null | grep -oE 'https?://[^ ]+/debian/?( |$)' |
+    head -1 | tr -d ' ' || true
+}
+
+# privateapt DIR ARCH LINE: an apt of its own in DIR that reads only the
+# sources LINE, so that this system's package setup stays as it is; sets
+# aptopts for apt-get and apt-cache. Valid-Until: unstable's index on this
+# mirror is a dated snapshot.
+privateapt() {
+  rm -rf "$1" && mkdir -p "$1/etc/apt/preferences.d" "$1/etc/apt/apt.conf.d" "$1/var/lib/apt/lists/partial" \
+    "$1/var/lib/dpkg"
+  touch "$1/var/lib/dpkg/status"
+  echo "$3" >"$1/etc/apt/sources.list"
+  aptopts=(-o "Dir=$1" -o "Dir::State::status=$1/var/lib/dpkg/status" -o "APT::Architecture=$2"
+           -o "APT::Architectures::=$2" -o Acquire::Check-Valid-Until=false -o "APT::Sandbox::User=$(id -un)" -qq)
+  apt-get "${aptopts[@]}" update
+}
+
 # sysroot ARCH GNUTYPE MULTIARCH DIR: the target's Regina, C and C++ run-time
 # libraries, unpacked from its Debian packages into DIR; the packages stay in
-# DIR.debs. They are fetched by an apt of their own, which leaves this
-# system's package setup as it is.
+# DIR.debs.
 sysroot() {
   local arch=$1 gnu=$2 multiarch=$3 dir=$4
   [ -x "$dir/usr/bin/regina" ] && return
-  local debs="$dir.debs" apt="$dir.apt" release mirror p missing=()
+  local debs="$dir.debs" release p missing=()
   release=$(release_of "$arch")
-  mirror=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null |
-    grep -oE 'https?://[^ ]+/debian/?( |$)' | head -1 || true)
-  rm -rf "$dir" "$debs" "$apt" && mkdir -p "$dir" "$debs" "$apt/etc/apt/preferences.d" \
-    "$apt/etc/apt/apt.conf.d" "$apt/var/lib/apt/lists/partial" "$apt/var/lib/dpkg"
-  touch "$apt/var/lib/dpkg/status"
-  echo "deb [arch=$arch signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] ${mirror% } $release main" \
-    >"$apt/etc/apt/sources.list"
-  # Valid-Until: unstable's index on this mirror is a dated snapshot.
-  local aptopts=(-o "Dir=$apt" -o "Dir::State::status=$apt/var/lib/dpkg/status" -o "APT::Architecture=$arch"
-                 -o "APT::Architectures::=$arch" -o Acquire::Check-Valid-Until=false -o "APT::Sandbox::User=$(id -un)" -qq)
+  rm -rf "$dir" "$debs" && mkdir -p "$dir" "$debs"
   echo "  $arch's packages from Debian $release"
-  apt-get "${aptopts[@]}" update
+  privateapt "$dir.apt" "$arch" \
+    "deb [arch=$arch signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $(mirrorurl) $release main"
   for p in libregina3-dev libregina3 regina-rexx libc6 libstdc++6 libgcc-s1 libtinfo6 libcrypt1; do
     (cd "$debs" && apt-get "${aptopts[@]}" download "$p" 2>/dev/null) || missing+=("$p")
   done
@@ -257,6 +270,70 @@ cmake_install() (
   echo "  $(grep 'libqirven.so$' build/install_manifest.txt) found by plain regina from /; removed again"
 )
 
+# origsource PACKAGE DIR: Debian 13's original tarball of PACKAGE, fetched
+# into DIR by apt's own downloader and checked against the source index (this
+# mirror serves the tarballs but not the .dsc files that apt-get source needs).
+origsource() {
+  local record directory sha256 tarball
+  record=$(apt-cache "${aptopts[@]}" showsrc "$1" | sed '/^$/q')
+  directory=$(sed -n 's/^Directory: //p' <<<"$record")
+  read -r sha256 _ tarball < <(sed -n '/^Checksums-Sha256:/,/^[^ ]/p' <<<"$record" | grep '\.orig\.tar')
+  [ -f "$2/$tarball" ] || /usr/lib/apt/apt-helper download-file "$(mirrorurl)/$directory/$tarball" "$2/$tarball" \
+    "SHA256:$sha256" >/dev/null
+  echo "$2/$tarball"
+}
+
+# windows: qirven.dll for 64-bit Windows, cross-built with Debian's MinGW-w64
+# (with the Universal C Runtime: Debian 13 and later) and musl's math, tested
+# under Wine with a Windows regina.exe built from Regina's source; then
+# dist/qirven-<version>-win64.zip.
+windows() {
+  local dir="$root/build-windows" triplet=x86_64-w64-mingw32ucrt src version
+  apt-cache show g++-mingw-w64-ucrt64 >/dev/null 2>&1 ||
+    { echo "tools/dev.sh windows needs MinGW-w64 with the Universal C Runtime: Debian 13 or later"; return 1; }
+  need cmake g++ make regina-rexx libregina3-dev googletest g++-mingw-w64-ucrt64 wine wine64 xz-utils
+  mkdir -p "$dir/run" && chmod 700 "$dir/run"
+  export WINEPREFIX="$dir/wine" WINEDEBUG=-all XDG_RUNTIME_DIR="$dir/run"
+  if [ ! -x "$dir/regina/bin/regina.exe" ]; then
+    echo "== Regina 3.9.5 for Windows, from its source"
+    privateapt "$dir/apt" amd64 \
+      "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $(mirrorurl) trixie main"
+    # Its math module (regutil/) is not needed and not unpacked.
+    tar -C "$dir" -xf "$(origsource regina-rexx "$dir")" --exclude='*/regutil'
+    tar -C "$dir" -xf "$(origsource musl "$dir")"
+    src=$(echo "$dir"/regina-rexx-*)
+    sed -f "$root/tools/regina-mingw.sed" "$src/makefile.win32.mingw" >"$src/makefile.cross"
+    mkdir -p "$dir/regina-build" "$dir/regina/bin" "$dir/regina/include" "$dir/regina/lib"
+    make -C "$dir/regina-build" -r -j"$(nproc)" -f "$src/makefile.cross" REGINA_SRCDIR="$src" CC=$triplet-gcc \
+      WINDRES=$triplet-windres AR=$triplet-ar BITS=64 GCI=N "TCPLIBS=-lwsock32 -l:libwinpthread.a" \
+      "OPTIMIZE=-O2 -DNDEBUG -Wno-error=incompatible-pointer-types -Wno-error=int-conversion \
+       -Wno-error=implicit-function-declaration '-Dmin(a,b)=((a)<(b)?(a):(b))'" \
+      "LDFLAGS=-mwindows -mthreads -static-libgcc" "LDFLAGS1=-mconsole -mthreads -static-libgcc" regina.exe \
+      >"$dir/regina-build.log" 2>&1 || { tail -30 "$dir/regina-build.log"; return 1; }
+    cp "$dir"/regina-build/regina.{exe,dll} "$dir/regina/bin/"
+    cp "$dir/regina-build/regina.a" "$dir/regina/lib/" && cp "$src/rexxsaa.h" "$dir/regina/include/"
+  fi
+  echo "== the lines of every kind of call on Linux, the reference"
+  build "$dir/linux" -DQIRVEN_TESTS=OFF >/dev/null
+  REGINA_ADDON_DIR="$dir/linux/lib" regina "$root/tests/rexx/everycall.rexx" >"$dir/linux.lines"
+  echo "== qirven.dll, and the tests under Wine"
+  cmake -S "$root" -B "$dir/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/cross.cmake" -DQIRVEN_TRIPLET=$triplet \
+    -DQIRVEN_SYSROOT="$dir/regina" -DQIRVEN_QEMU=wine -DQIRVEN_MUSL_SOURCE="$(echo "$dir"/musl-*)" \
+    -DQIRVEN_REFERENCE="$dir/linux.lines" -DCMAKE_BUILD_TYPE=Release -DQIRVEN_TESTS=ON -DQIRVEN_WERROR=ON >/dev/null
+  cmake --build "$dir/win64" -j"$(nproc)" >/dev/null
+  (cd "$dir/win64" && ctest --no-tests=error -j"$(nproc)" --output-on-failure >ctest.log 2>&1) ||
+    { grep -E -A12 "Failure|FAIL|DIFFERENT|tests passed" "$dir/win64/ctest.log" | head -80; return 1; }
+  grep "tests passed" "$dir/win64/ctest.log"
+  (cd "$dir/win64/lib" && wine regina.exe "$root/tests/rexx/everycall.rexx" "$dir/linux.lines" 2>/dev/null) |
+    tee "$dir/samelines.log" | tail -1
+  version=$(sed -n 's/^qirven (\([0-9.]*\)).*/\1/p;q' "$root/debian/changelog")
+  rm -rf "$dir/zip" && mkdir -p "$dir/zip" "$root/dist"
+  $triplet-strip -o "$dir/zip/qirven.dll" "$dir/win64/lib/qirven.dll"
+  cp "$root/README.md" "$root/docs/reference.md" "$root/examples/tour.rexx" "$root/LICENSE" "$dir/zip/"
+  (cd "$dir/zip" && cmake -E tar cf "$root/dist/qirven-$version-win64.zip" --format=zip -- *)
+  echo "  dist/qirven-$version-win64.zip: $(cd "$dir/zip" && echo *)"
+}
+
 case "${1:-}" in
   example)
     deps
@@ -305,13 +382,16 @@ case "${1:-}" in
     mkdir -p build-fuzz/corpus
     build-fuzz/tests/fuzz/fuzz_handlers -runs=10000000 -print_final_stats=1 build-fuzz/corpus tests/fuzz/seeds
     ;;
+  windows)
+    windows
+    ;;
   bench)
     deps
     build build-bench -DQIRVEN_TESTS=OFF -DQIRVEN_BENCH=ON -DCMAKE_BUILD_TYPE=Release
     (cd build-bench && cmake --build . --target bench-all)
     ;;
   *)
-    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
