@@ -2,14 +2,14 @@
 // sprintf "%.*g" give in the C locale, whatever the process's locale.
 // The common cases take short exact paths; everything else goes to the
 // standard library's correctly rounded conversions.
-#include "platform.h"
 #include "qirven.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -33,13 +33,53 @@ constexpr char PAIRS[] =
 constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// Hexadecimal, inf, nan, overflow and underflow: the C library's reader, on a
-// NUL-terminated copy. Kept out of line so that the common paths need no copy.
-[[gnu::noinline]] bool readbylibrary(const RXSTRING &arg, double &value) {
+// Whether a number that the reader found out of range is too large rather
+// than too small: where its first significant digit stands from the point,
+// plus its exponent (for hexadecimal, four bits a digit and a binary one).
+bool islarge(const char *p, const char *stop, bool hex) {
+  auto isdigitof = [hex](char c) { return isdigitc(c) || (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f'); };
+  long long power = 0;
+  bool significant = false, point = false;
+  for (; p != stop && (*p == '.' || isdigitof(*p)); ++p) {
+    if (*p == '.') {
+      point = true;
+      continue;
+    }
+    if (*p != '0') significant = true;
+    if (significant && !point) ++power;  // a digit before the point
+    else if (!significant && point) --power;  // a zero after it, before the first significant digit
+  }
+  // What is left is the exponent: e or p, a sign, digits (saturated far beyond any double's).
+  long long exponent = 0;
+  bool negative = false;
+  if (p != stop) {
+    negative = *++p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    for (; p != stop; ++p) exponent = std::min(exponent * 10 + (*p - '0'), 1LL << 40);
+  }
+  return (hex ? 4 * power : power) + (negative ? -exponent : exponent) > 0;
+}
+
+// Hexadecimal, inf, nan, overflow and underflow, read as strtod reads them,
+// by the C++ library's exact reader on a NUL-terminated copy (a NUL byte ends
+// the text, as it does for atof). Kept out of line so that the common paths
+// need no copy.
+[[gnu::noinline]] bool readrare(const RXSTRING &arg, double &value) {
   scratch space;
-  const char *text = argtext(arg, space);
-  if (text == nullptr) return false;
-  value = strtodc(text);
+  const char *p = argtext(arg, space);
+  if (p == nullptr) return false;
+  const char *end = p + std::strlen(p);
+  while (p != end && isblankc(*p)) ++p;
+  bool neg = p != end && *p == '-';
+  if (p != end && (*p == '+' || *p == '-')) ++p;
+  const bool hex = end - p > 1 && p[0] == '0' && (p[1] | 0x20) == 'x';
+  if (hex) p += 2;
+  double v = 0;
+  auto [stop, ec] = std::from_chars(p, end, v, hex ? std::chars_format::hex : std::chars_format::general);
+  if (ec == std::errc::result_out_of_range) v = islarge(p, stop, hex) ? HUGE_VAL : 0.0;
+  else if (ec != std::errc() && !hex) neg = false;  // no number at all, so no sign: 0
+  // (0x with no hexadecimal digits after it is the number 0)
+  value = neg ? -v : v;
   return true;
 }
 
@@ -69,12 +109,12 @@ namespace {
     count += places;
   }
   if (count == 0) {
-    if (p != end && (*p == 'i' || *p == 'I' || *p == 'n' || *p == 'N')) return readbylibrary(arg, value);
+    if (p != end && (*p == 'i' || *p == 'I' || *p == 'n' || *p == 'N')) return readrare(arg, value);
     value = 0.0;  // no number at all
     return true;
   }
   const bool hex = p[0] == '0' && p + 1 != end && (p[1] == 'x' || p[1] == 'X');
-  if (hex) return readbylibrary(arg, value);
+  if (hex) return readrare(arg, value);
   const bool exponent = q != end && (*q == 'e' || *q == 'E');
   if (DOUBLEEVAL && !exponent && count < 20 && digits <= (uint64_t{1} << 53)) {
     double v = static_cast<double>(digits) / POW10D[places];
@@ -85,7 +125,7 @@ namespace {
   // byte as atof does.
   double v;
   auto [stop, ec] = std::from_chars(p, end, v);
-  if (ec != std::errc()) return readbylibrary(arg, value);
+  if (ec != std::errc()) return readrare(arg, value);
   value = neg ? -v : v;
   return true;
 }

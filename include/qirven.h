@@ -13,6 +13,14 @@ constexpr APIRET NOSUCHFUNC = 40;  // a shared handler called under a foreign na
 
 constexpr int MAXDIGITS = 16;  // default and largest precision
 
+// The loader is the module's one export: module/qirven.def names it on
+// Windows; elsewhere module/qirven.map keeps every other symbol local.
+#if defined(_WIN32)
+#define QIRVEN_EXPORT
+#else
+#define QIRVEN_EXPORT __attribute__((visibility("default")))
+#endif
+
 // True where double arithmetic rounds each operation to double once. The x87
 // unit of 32-bit x86 works in extended precision and rounds twice, so there
 // the exact shortcuts that rely on one IEEE operation are not taken.
@@ -56,8 +64,9 @@ struct scratch {
 const char *argtext(const RXSTRING &arg, scratch &space);
 
 // Reads the argument as a number, exactly as atof reads its text (up to a NUL
-// byte) in the C locale, whatever the process locale. False only when memory
-// for copying a long argument cannot be had.
+// byte) in the C locale, whatever the process locale, but for the payload of
+// a NaN, which no result shows. False only when memory for copying a long
+// argument cannot be had.
 bool readvalue(const RXSTRING &arg, double &value);
 
 // Reads an integer the way atoi does, saturating at the limits of int.

@@ -1,6 +1,5 @@
 // The package's front door: the loader registers every function of the four
 // tables with the interpreter, the dropper removes them again.
-#include "platform.h"
 #include "qirven.h"
 #include "qirven_version.h"
 

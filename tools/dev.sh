@@ -293,7 +293,8 @@ windows() {
     { echo "tools/dev.sh windows needs MinGW-w64 with the Universal C Runtime: Debian 13 or later"; return 1; }
   need cmake g++ make regina-rexx libregina3-dev googletest g++-mingw-w64-ucrt64 wine wine64 xz-utils
   mkdir -p "$dir/run" && chmod 700 "$dir/run"
-  export WINEPREFIX="$dir/wine" WINEDEBUG=-all XDG_RUNTIME_DIR="$dir/run"
+  # Wine's own prefix, without its .NET and browser add-ons.
+  export WINEPREFIX="$dir/wine" WINEDEBUG=-all XDG_RUNTIME_DIR="$dir/run" WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -x "$dir/regina/bin/regina.exe" ]; then
     echo "== Regina 3.9.5 for Windows, from its source"
     privateapt "$dir/apt" amd64 \

@@ -92,6 +92,8 @@ TEST(Differential, ReadingEqualsStrtodInTheCLocale) {
     double got;
     ASSERT_TRUE(readvalue(arg, got));
     double want = reference::atofc(text.c_str());
+    // A NaN's payload (glibc reads nan(0x7ff)'s) shows in no result text; its sign does.
+    if (std::isnan(want) && std::isnan(got) && std::signbit(want) == std::signbit(got)) got = want;
     ASSERT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(want)) << '"' << text.c_str() << '"';
     ASSERT_EQ(readint(arg), reference::atoic(text.c_str())) << '"' << text.c_str() << '"';
   }
