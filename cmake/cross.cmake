@@ -35,6 +35,12 @@ if(QIRVEN_TRIPLET MATCHES "mingw32")
   set(REGINA_EXECUTABLE ${QIRVEN_SYSROOT}/bin/regina.exe CACHE FILEPATH "The target's regina")
   # Programs and the DLL carry their C++ and GCC runtimes within them.
   set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+  # 32-bit Windows computes doubles with SSE2 as 64-bit Windows does, not in
+  # the x87's extended precision (every Windows since 8 needs SSE2).
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "i686")
+    set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+    set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+  endif()
   return()
 endif()
 

@@ -1,6 +1,7 @@
 # Fails unless the module's dynamic symbol table defines exactly mathloadfuncs
 # (for a DLL: its export table), and unless a DLL imports only from Windows'
-# own DLLs and regina.dll, so that it loads on a machine without MinGW.
+# own DLLs and regina.dll, Regina's API by its plain names, so that it loads
+# on a machine without MinGW, with the regina.dll of any Regina for Windows.
 if(WINDOWS)
   execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE table RESULT_VARIABLE rc)
   # The names: the last word of each row of the [Ordinal/Name Pointer] table.
@@ -15,6 +16,9 @@ if(WINDOWS)
       message(FATAL_ERROR "the DLL imports ${dll}: only Windows' own DLLs and regina.dll may be needed")
     endif()
   endforeach()
+  if(table MATCHES "[ \t](Rexx[A-Za-z]+@[0-9]+)")
+    message(FATAL_ERROR "the DLL imports ${CMAKE_MATCH_1}: Regina's regina.dll exports its API by plain names")
+  endif()
   message(STATUS "imports: ${imports}")
 else()
   execute_process(COMMAND ${NM} -D --defined-only ${MODULE} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)

@@ -12,7 +12,8 @@
 #                                 texts compared with the C library
 #   tools/dev.sh bench            build and run the benchmarks
 #   tools/dev.sh windows          build dist/qirven-<version>-win64.zip and test it under
-#                                 Wine (Debian 13 or later)
+#                                 Wine (Debian 13 or later); -win32.zip too where i386 is
+#                                 a foreign architecture
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -284,55 +285,77 @@ origsource() {
 }
 
 # windows: qirven.dll for 64-bit Windows, cross-built with Debian's MinGW-w64
-# (with the Universal C Runtime: Debian 13 and later) and musl's math, tested
-# under Wine with a Windows regina.exe built from Regina's source; then
-# dist/qirven-<version>-win64.zip.
+# for the Universal C Runtime (Debian 13 and later) with musl's math, and
+# tested under Wine with a Windows regina.exe built from Regina's source;
+# then dist/qirven-<version>-win64.zip. Where i386 is a foreign architecture
+# (for Wine's 32-bit part), the same for 32-bit Windows: ...-win32.zip.
 windows() {
-  local dir="$root/build-windows" triplet=x86_64-w64-mingw32ucrt src version
+  local dir="$root/build-windows" version
   apt-cache show g++-mingw-w64-ucrt64 >/dev/null 2>&1 ||
     { echo "tools/dev.sh windows needs MinGW-w64 with the Universal C Runtime: Debian 13 or later"; return 1; }
   need cmake g++ make regina-rexx libregina3-dev googletest g++-mingw-w64-ucrt64 wine wine64 xz-utils
   mkdir -p "$dir/run" && chmod 700 "$dir/run"
   # Wine's own prefix, without its .NET and browser add-ons.
   export WINEPREFIX="$dir/wine" WINEDEBUG=-all XDG_RUNTIME_DIR="$dir/run" WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ ! -x "$dir/regina/bin/regina.exe" ]; then
-    echo "== Regina 3.9.5 for Windows, from its source"
+  if [ ! -d "$dir/src" ]; then
     privateapt "$dir/apt" amd64 \
       "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $(mirrorurl) trixie main"
-    # Its math module (regutil/) is not needed and not unpacked.
-    tar -C "$dir" -xf "$(origsource regina-rexx "$dir")" --exclude='*/regutil'
-    tar -C "$dir" -xf "$(origsource musl "$dir")"
-    src=$(echo "$dir"/regina-rexx-*)
-    sed -f "$root/tools/regina-mingw.sed" "$src/makefile.win32.mingw" >"$src/makefile.cross"
-    mkdir -p "$dir/regina-build" "$dir/regina/bin" "$dir/regina/include" "$dir/regina/lib"
-    make -C "$dir/regina-build" -r -j"$(nproc)" -f "$src/makefile.cross" REGINA_SRCDIR="$src" CC=$triplet-gcc \
-      WINDRES=$triplet-windres AR=$triplet-ar BITS=64 GCI=N "TCPLIBS=-lwsock32 -l:libwinpthread.a" \
-      "OPTIMIZE=-O2 -DNDEBUG -Wno-error=incompatible-pointer-types -Wno-error=int-conversion \
-       -Wno-error=implicit-function-declaration '-Dmin(a,b)=((a)<(b)?(a):(b))'" \
-      "LDFLAGS=-mwindows -mthreads -static-libgcc" "LDFLAGS1=-mconsole -mthreads -static-libgcc" regina.exe \
-      >"$dir/regina-build.log" 2>&1 || { tail -30 "$dir/regina-build.log"; return 1; }
-    cp "$dir"/regina-build/regina.{exe,dll} "$dir/regina/bin/"
-    cp "$dir/regina-build/regina.a" "$dir/regina/lib/" && cp "$src/rexxsaa.h" "$dir/regina/include/"
+    mkdir -p "$dir/src.new"
+    # Regina's math module (regutil/) is not needed and not unpacked.
+    tar -C "$dir/src.new" -xf "$(origsource regina-rexx "$dir")" --exclude='*/regutil'
+    tar -C "$dir/src.new" -xf "$(origsource musl "$dir")"
+    mv "$dir/src.new" "$dir/src"
   fi
   echo "== the lines of every kind of call on Linux, the reference"
   build "$dir/linux" -DQIRVEN_TESTS=OFF >/dev/null
   REGINA_ADDON_DIR="$dir/linux/lib" regina "$root/tests/rexx/everycall.rexx" >"$dir/linux.lines"
-  echo "== qirven.dll, and the tests under Wine"
-  cmake -S "$root" -B "$dir/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/cross.cmake" -DQIRVEN_TRIPLET=$triplet \
-    -DQIRVEN_SYSROOT="$dir/regina" -DQIRVEN_QEMU=wine -DQIRVEN_MUSL_SOURCE="$(echo "$dir"/musl-*)" \
-    -DQIRVEN_REFERENCE="$dir/linux.lines" -DCMAKE_BUILD_TYPE=Release -DQIRVEN_TESTS=ON -DQIRVEN_WERROR=ON >/dev/null
-  cmake --build "$dir/win64" -j"$(nproc)" >/dev/null
-  (cd "$dir/win64" && ctest --no-tests=error -j"$(nproc)" --output-on-failure >ctest.log 2>&1) ||
-    { grep -E -A12 "Failure|FAIL|DIFFERENT|tests passed" "$dir/win64/ctest.log" | head -80; return 1; }
-  grep "tests passed" "$dir/win64/ctest.log"
-  (cd "$dir/win64/lib" && wine regina.exe "$root/tests/rexx/everycall.rexx" "$dir/linux.lines" 2>/dev/null) |
-    tee "$dir/samelines.log" | tail -1
   version=$(sed -n 's/^qirven (\([0-9.]*\)).*/\1/p;q' "$root/debian/changelog")
-  rm -rf "$dir/zip" && mkdir -p "$dir/zip" "$root/dist"
-  $triplet-strip -o "$dir/zip/qirven.dll" "$dir/win64/lib/qirven.dll"
-  cp "$root/README.md" "$root/docs/reference.md" "$root/examples/tour.rexx" "$root/LICENSE" "$dir/zip/"
-  (cd "$dir/zip" && cmake -E tar cf "$root/dist/qirven-$version-win64.zip" --format=zip -- *)
-  echo "  dist/qirven-$version-win64.zip: $(cd "$dir/zip" && echo *)"
+  winbuild 64 x86_64-w64-mingw32ucrt
+  if dpkg --print-foreign-architectures | grep -qx i386; then
+    need g++-mingw-w64-i686 wine32:i386
+    winbuild 32 i686-w64-mingw32
+  else
+    echo "== 32-bit Windows left out: Wine runs it with wine32:i386, and i386 is no architecture of this system"
+  fi
+}
+
+# winbuild BITS TRIPLET: Regina for Windows, qirven.dll and its tests under
+# Wine, and the zip, for 32- or 64-bit Windows.
+winbuild() {
+  local bits=$1 triplet=$2 regina="$dir/regina$1" src
+  src=$(echo "$dir"/src/regina-rexx-*)
+  if [ ! -x "$regina/bin/regina.exe" ]; then
+    echo "== Regina 3.9.5 for $bits-bit Windows, from its source"
+    sed -f "$root/tools/regina-mingw.sed" "$src/makefile.win32.mingw" >"$src/makefile.cross"
+    rm -rf "$regina.build" && mkdir -p "$regina.build" "$regina/bin" "$regina/include" "$regina/lib"
+    # 32-bit regina.dll exports its stdcall API by plain names too, as Regina's
+    # own does, and qirven.dll links against an import library of those names.
+    make -C "$regina.build" -r -j"$(nproc)" -f "$src/makefile.cross" REGINA_SRCDIR="$src" CC="$triplet-gcc" \
+      WINDRES="$triplet-windres" AR="$triplet-ar" BITS="$bits" GCI=N "TCPLIBS=-lwsock32 -l:libwinpthread.a" \
+      "OPTIMIZE=-O2 -DNDEBUG -Wno-error=incompatible-pointer-types -Wno-error=int-conversion \
+       -Wno-error=implicit-function-declaration '-Dmin(a,b)=((a)<(b)?(a):(b))'" \
+      "LDFLAGS=-mwindows -mthreads -static-libgcc -Wl,--add-stdcall-alias,--output-def,regina.def" \
+      "LDFLAGS1=-mconsole -mthreads -static-libgcc" regina.exe \
+      >"$regina.log" 2>&1 || { tail -30 "$regina.log"; return 1; }
+    cp "$regina.build"/regina.{exe,dll} "$regina/bin/"
+    "$triplet-dlltool" -k -d "$regina.build/regina.def" -D regina.dll -l "$regina/lib/regina.a"
+    cp "$src/rexxsaa.h" "$regina/include/"
+  fi
+  echo "== qirven.dll for $bits-bit Windows, and its tests under Wine"
+  cmake -S "$root" -B "$dir/win$bits" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/cross.cmake" -DQIRVEN_TRIPLET="$triplet" \
+    -DQIRVEN_SYSROOT="$regina" -DQIRVEN_QEMU=wine -DQIRVEN_MUSL_SOURCE="$(echo "$dir"/src/musl-*)" \
+    -DQIRVEN_REFERENCE="$dir/linux.lines" -DCMAKE_BUILD_TYPE=Release -DQIRVEN_TESTS=ON -DQIRVEN_WERROR=ON >/dev/null
+  cmake --build "$dir/win$bits" -j"$(nproc)" >/dev/null
+  (cd "$dir/win$bits" && ctest --no-tests=error -j"$(nproc)" --output-on-failure >ctest.log 2>&1) ||
+    { grep -E -A12 "Failure|FAIL|DIFFERENT|tests passed" "$dir/win$bits/ctest.log" | head -80; return 1; }
+  grep "tests passed" "$dir/win$bits/ctest.log"
+  (cd "$dir/win$bits/lib" && wine regina.exe "$root/tests/rexx/everycall.rexx" "$dir/linux.lines" 2>/dev/null) |
+    tee "$dir/samelines$bits.log" | tail -1
+  rm -rf "$dir/zip$bits" && mkdir -p "$dir/zip$bits" "$root/dist"
+  "$triplet-strip" -o "$dir/zip$bits/qirven.dll" "$dir/win$bits/lib/qirven.dll"
+  cp "$root/README.md" "$root/docs/reference.md" "$root/examples/tour.rexx" "$root/LICENSE" "$dir/zip$bits/"
+  (cd "$dir/zip$bits" && cmake -E tar cf "$root/dist/qirven-$version-win$bits.zip" --format=zip -- *)
+  echo "  dist/qirven-$version-win$bits.zip: $(cd "$dir/zip$bits" && echo *)"
 }
 
 case "${1:-}" in
@@ -392,7 +415,7 @@ case "${1:-}" in
     (cd build-bench && cmake --build . --target bench-all)
     ;;
   *)
-    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
