@@ -16,7 +16,7 @@ cases=$1
 n=${2:-20000}
 check=${3:-}
 ONEARGLIMIT=1.18
-ANYLIMIT=1.21
+ANYLIMIT=1.20
 
 count() {  # instructions per call of an expression, n calls
   local one two

@@ -153,14 +153,11 @@ bool readvalue(const RXSTRING &arg, double &value) {
   return readgeneral(arg, value);
 }
 
-int readint(const RXSTRING &arg) {
+namespace {
+
+// Any text, as atoi reads it.
+[[gnu::noinline]] int readintgeneral(const RXSTRING &arg) {
   const char *p = arg.strptr;
-  if (p != nullptr && arg.strlength - 1 < 2) {  // the common case: one or two digits
-    const unsigned first = static_cast<unsigned char>(p[0]) - '0';
-    if (arg.strlength == 1 && first <= 9) return static_cast<int>(first);
-    const unsigned second = arg.strlength == 2 ? static_cast<unsigned char>(p[1]) - '0' : 10;
-    if (first <= 9 && second <= 9) return static_cast<int>(first * 10 + second);
-  }
   const char *end = p ? p + arg.strlength : p;
   while (p != end && isblankc(*p)) ++p;
   bool neg = p != end && *p == '-';
@@ -170,6 +167,19 @@ int readint(const RXSTRING &arg) {
     if (n <= INT_MAX) n = n * 10 + (*p - '0');
   if (neg) return n > INT_MAX ? INT_MIN : static_cast<int>(-n);
   return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
+
+}  // namespace
+
+int readint(const RXSTRING &arg) {
+  const char *p = arg.strptr;
+  if (p != nullptr && arg.strlength - 1 < 2) {  // the common case: one or two digits
+    const unsigned first = static_cast<unsigned char>(p[0]) - '0';
+    if (arg.strlength == 1 && first <= 9) return static_cast<int>(first);
+    const unsigned second = arg.strlength == 2 ? static_cast<unsigned char>(p[1]) - '0' : 10;
+    if (first <= 9 && second <= 9) return static_cast<int>(first * 10 + second);
+  }
+  return readintgeneral(arg);
 }
 
 namespace {
@@ -293,7 +303,7 @@ std::size_t fastg(char *out, double value, int precision) {
   // Trailing zeros go, but not those of a fixed integer part.
   const bool fixed = exponent >= -4 && exponent < precision;
   int used = precision;  // n has exactly `precision` digits
-  if (n % 10 == 0) {  // strip 8, 4, 2 and 1 zeros: any count up to 15 in four steps
+  if (n % 10 == 0) [[unlikely]] {  // strip 8, 4, 2 and 1 zeros: any count up to 15 in four steps
     const int keep = fixed && exponent >= 0 ? exponent + 1 : 1;
     for (int step = 8; step > 0; step /= 2)
       if (used - step >= keep && n % POW10[step] == 0) {

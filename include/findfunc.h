@@ -77,7 +77,7 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
 
 // The row of `table` whose name equals `name` ignoring ASCII case, or nullptr.
 template <const auto &table>
-const mathentry *findfunc(const char *name) {
+[[gnu::always_inline]] inline const mathentry *findfunc(const char *name) {
   static constexpr auto ix = lookup::makeindex(table);
   static_assert(ix.multiplier != 0, "the table's names need a perfect hash and 8 to 15 bytes each");
   const std::size_t length = std::strlen(name);
