@@ -354,6 +354,9 @@ winbuild() {
   rm -rf "$dir/zip$bits" && mkdir -p "$dir/zip$bits" "$root/dist"
   "$triplet-strip" -o "$dir/zip$bits/qirven.dll" "$dir/win$bits/lib/qirven.dll"
   cp "$root/README.md" "$root/docs/reference.md" "$root/examples/tour.rexx" "$root/LICENSE" "$dir/zip$bits/"
+  # The licences of what is linked into the DLL: musl's math, MinGW-w64's run-time.
+  cp "$(echo "$dir"/src/musl-*)/COPYRIGHT" "$dir/zip$bits/COPYRIGHT.musl"
+  cp /usr/share/doc/mingw-w64-common/copyright "$dir/zip$bits/COPYRIGHT.mingw-w64"
   (cd "$dir/zip$bits" && cmake -E tar cf "$root/dist/qirven-$version-win$bits.zip" --format=zip -- *)
   echo "  dist/qirven-$version-win$bits.zip: $(cd "$dir/zip$bits" && echo *)"
 }
