@@ -74,6 +74,7 @@ bool islarge(const char *p, const char *stop, bool hex) {
   if (p != end && (*p == '+' || *p == '-')) ++p;
   const bool hex = end - p > 1 && p[0] == '0' && (p[1] | 0x20) == 'x';
   if (hex) p += 2;
+  if (hex && p != end && *p == '-') end = p;  // from_chars would take a second sign; strtod reads 0x- as 0
   double v = 0;
   auto [stop, ec] = std::from_chars(p, end, v, hex ? std::chars_format::hex : std::chars_format::general);
   if (ec == std::errc::result_out_of_range) v = islarge(p, stop, hex) ? HUGE_VAL : 0.0;
