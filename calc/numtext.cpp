@@ -206,7 +206,8 @@ __m128i eightdigits(uint32_t v) {
   alignas(16) static constexpr uint32_t DIV10000[4] = {0xd1b71759, 0, 0xd1b71759, 0};  // 2^45 / 10^4, rounded up
   alignas(16) static constexpr uint32_t TENTHOUSAND[4] = {10000, 0, 10000, 0};
   alignas(16) static constexpr uint16_t DIVIDERS[8] = {8389, 5243, 13108, 32768, 8389, 5243, 13108, 32768};
-  alignas(16) static constexpr uint16_t SHIFTS[8] = {1 << 7, 1 << 11, 1 << 13, 1 << 15, 1 << 7, 1 << 11, 1 << 13, 1 << 15};
+  alignas(16) static constexpr uint16_t SHIFTS[8] = {1 << 7, 1 << 11, 1 << 13, 1 << 15,
+                                                     1 << 7, 1 << 11, 1 << 13, 1 << 15};
   alignas(16) static constexpr uint16_t TENS[8] = {10, 10, 10, 10, 10, 10, 10, 10};
   auto constant = [](const void *c) { return _mm_load_si128(static_cast<const __m128i *>(c)); };
   const __m128i x = _mm_cvtsi32_si128(static_cast<int>(v));
@@ -222,7 +223,8 @@ __m128i eightdigits(uint32_t v) {
 void sixteendigits(uint64_t n, char *out) {
   if (n < 100000000) {
     const __m128i digits = eightdigits(static_cast<uint32_t>(n));
-    _mm_storel_epi64(reinterpret_cast<__m128i *>(out + 8), _mm_add_epi8(_mm_packus_epi16(digits, digits), _mm_set1_epi8('0')));
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(out + 8),
+                     _mm_add_epi8(_mm_packus_epi16(digits, digits), _mm_set1_epi8('0')));
     return;
   }
   const uint64_t upper = n / 100000000;
