@@ -20,6 +20,7 @@ namespace {
 // White space as the C locale's isspace sees it.
 bool isblankc(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool isdigitc(char c) { return c >= '0' && c <= '9'; }
+bool isxdigitc(char c) { return isdigitc(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
 
 constexpr uint64_t pow10u(int n) { return n == 0 ? 1 : 10 * pow10u(n - 1); }
 constexpr uint64_t POW10[] = {pow10u(0),  pow10u(1),  pow10u(2),  pow10u(3),  pow10u(4),  pow10u(5),
@@ -37,7 +38,7 @@ constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8
 // than too small: where its first significant digit stands from the point,
 // plus its exponent (for hexadecimal, four bits a digit and a binary one).
 bool islarge(const char *p, const char *stop, bool hex) {
-  auto isdigitof = [hex](char c) { return isdigitc(c) || (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f'); };
+  auto isdigitof = [hex](char c) { return hex ? isxdigitc(c) : isdigitc(c); };
   long long power = 0;
   bool significant = false, point = false;
   for (; p != stop && (*p == '.' || isdigitof(*p)); ++p) {
@@ -74,7 +75,9 @@ bool islarge(const char *p, const char *stop, bool hex) {
   if (p != end && (*p == '+' || *p == '-')) ++p;
   const bool hex = end - p > 1 && p[0] == '0' && (p[1] | 0x20) == 'x';
   if (hex) p += 2;
-  if (hex && p != end && *p == '-') end = p;  // from_chars would take a second sign; strtod reads 0x- as 0
+  // strtod reads 0x with no hexadecimal digit after it as 0; from_chars would
+  // take a sign, inf or nan there.
+  if (hex && !(p != end && (isxdigitc(*p) || (*p == '.' && p + 1 != end && isxdigitc(p[1]))))) end = p;
   double v = 0;
   auto [stop, ec] = std::from_chars(p, end, v, hex ? std::chars_format::hex : std::chars_format::general);
   if (ec == std::errc::result_out_of_range) v = islarge(p, stop, hex) ? HUGE_VAL : 0.0;
