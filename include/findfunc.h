@@ -1,8 +1,9 @@
 // Finding the row of a called name in a shared-handler table. The names are
-// fixed when the package is compiled, so a perfect hash of a name's length
-// and two of its letters, found then, points at the one row the name can be;
-// that row's bytes are compared, ignoring case, as two words: the name's
-// first eight bytes and its last eight.
+// fixed when the package is compiled, so a perfect hash of a name's last
+// eight bytes, found then, points at the one row the name can be; that row's
+// bytes are compared, ignoring case, as two words: the name's first eight
+// bytes and its last eight, each with the case bit set where the row has a
+// letter.
 #pragma once
 
 #include "qirven.h"
@@ -19,9 +20,11 @@ namespace lookup {
 using word = std::uint64_t;
 constexpr unsigned SLOTS = 32;
 
-constexpr unsigned slotof(unsigned multiplier, std::size_t length, char third, char last) {
-  const unsigned a = static_cast<unsigned char>(third) | 0x20u, b = static_cast<unsigned char>(last) | 0x20u;
-  return (a * multiplier + b + static_cast<unsigned>(length)) % SLOTS;
+// From the name's last eight bytes, the case bit set in each: the top bits
+// of their product with the table's multiplier.
+constexpr word CASEBITS = 0x2020202020202020;
+constexpr unsigned slotof(word multiplier, word tail) {
+  return static_cast<unsigned>(((tail | CASEBITS) * multiplier) >> (64 - std::countr_zero(SLOTS)));
 }
 
 // Eight bytes as a word in the machine's byte order, as memcpy loads them;
@@ -36,10 +39,12 @@ constexpr word wordat(const char *p, bool letters = false) {
 
 template <std::size_t N>
 struct index {
-  unsigned multiplier = 0;  // 0: no perfect hash was found
-  std::uint8_t slot[SLOTS] = {};  // row + 1, or 0
-  std::size_t length[N] = {};
-  word head[N] = {}, tail[N] = {}, headcase[N] = {}, tailcase[N] = {};
+  word multiplier = 0;  // 0: no perfect hash was found
+  std::uint8_t slot[SLOTS] = {};  // a row, or N: the row of length 0, which no name matches
+  std::size_t length[N + 1] = {};
+  // The row's first and last eight bytes in lower case, and the case bit of
+  // each of their letters.
+  word head[N + 1] = {}, tail[N + 1] = {}, headcase[N + 1] = {}, tailcase[N + 1] = {};
 };
 
 template <std::size_t N>
@@ -50,19 +55,19 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
     const std::size_t length = std::char_traits<char>::length(name);
     if (length < 8 || length >= NAMESIZE) return ix;  // the words would not fit
     ix.length[r] = length;
-    ix.head[r] = wordat(name);
-    ix.tail[r] = wordat(name + length - 8);
     ix.headcase[r] = wordat(name, true);
     ix.tailcase[r] = wordat(name + length - 8, true);
+    ix.head[r] = wordat(name) | ix.headcase[r];
+    ix.tail[r] = wordat(name + length - 8) | ix.tailcase[r];
   }
-  for (unsigned m = 1; m < 256; ++m) {
-    std::uint8_t slot[SLOTS] = {};
+  for (word m = 0x9e3779b97f4a7c15, tries = 0; tries < 1000; m += 0x5851f42d4c957f2e, ++tries) {  // odd multipliers
+    std::uint8_t slot[SLOTS];
+    std::fill(slot, slot + SLOTS, static_cast<std::uint8_t>(N));
     bool distinct = true;
     for (std::size_t r = 0; r < N && distinct; ++r) {
-      const char *name = table[r].name;
-      std::uint8_t &s = slot[slotof(m, ix.length[r], name[ix.length[r] - 3], name[ix.length[r] - 1])];
-      distinct = s == 0;
-      s = static_cast<std::uint8_t>(r + 1);
+      std::uint8_t &s = slot[slotof(m, ix.tail[r])];
+      distinct = s == N;
+      s = static_cast<std::uint8_t>(r);
     }
     if (distinct) {
       ix.multiplier = m;
@@ -82,11 +87,11 @@ template <const auto &table>
   static_assert(ix.multiplier != 0, "the table's names need a perfect hash and 8 to 15 bytes each");
   const std::size_t length = std::strlen(name);
   if (length < 8 || length >= NAMESIZE) return nullptr;
-  unsigned row = ix.slot[lookup::slotof(ix.multiplier, length, name[length - 3], name[length - 1])];
-  if (row-- == 0 || ix.length[row] != length) return nullptr;
   lookup::word head, tail;
   std::memcpy(&head, name, sizeof head);
   std::memcpy(&tail, name + length - 8, sizeof tail);
-  if (((head ^ ix.head[row]) & ~ix.headcase[row]) | ((tail ^ ix.tail[row]) & ~ix.tailcase[row])) return nullptr;
+  const unsigned row = ix.slot[lookup::slotof(ix.multiplier, tail)];
+  if (ix.length[row] != length) return nullptr;
+  if (((head | ix.headcase[row]) ^ ix.head[row]) | ((tail | ix.tailcase[row]) ^ ix.tail[row])) return nullptr;
   return &table[row];
 }
