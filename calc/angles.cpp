@@ -20,11 +20,12 @@ double cotan(double x) { return cos(x) / sin(x); }
 // zero of minus sign rounds once and keeps the sign of a zero product.
 double product(double a, double b) { return DOUBLEEVAL ? a * b : fma(a, b, -0.0); }
 
-// The factor for the unit argument (degrees when none is given, or when it is
-// omitted or empty), 1 for radians, 0 for an unknown unit.
-double unitfactor(ULONG argc, const RXSTRING *argv, double degrees, double grads) {
-  if (argc < 3 || argv[2].strptr == nullptr || argv[2].strlength == 0) return degrees;
-  switch (argv[2].strptr[0]) {
+// The factor for the unit, the second of `count` options after the first
+// argument (degrees when none is given, or when it is omitted or empty), 1
+// for radians, 0 for an unknown unit.
+double unitfactor(ULONG count, const RXSTRING *options, double degrees, double grads) {
+  if (count < 2 || options[1].strptr == nullptr || options[1].strlength == 0) return degrees;
+  switch (options[1].strptr[0]) {
     case 'D': case 'd': return degrees;
     case 'G': case 'g': return grads;
     case 'R': case 'r': return 1.0;
@@ -44,23 +45,25 @@ constexpr mathentry arcfuncs[3] = {
 
 extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 3) return BADARGS;
+  const ULONG options = argc - 1;  // precision and unit
   const mathentry *row = findfunc<trigfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
-  double factor = unitfactor(argc, argv, DEGTORAD, GRADTORAD);
+  const double factor = unitfactor(options, &argv[1], DEGTORAD, GRADTORAD);
   if (factor == 0.0) return BADARGS;
-  double angle;
-  if (!readvalue(argv[0], angle)) return BADARGS;
-  return fmtresult(*result, row->func(product(angle, factor)), argc - 1, &argv[1]);
+  const reading angle = readvalue(argv[0]);
+  if (!angle.ok) return BADARGS;
+  return fmtresult(*result, row->func(product(angle.value, factor)), options, &argv[1]);
 }
 
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 3) return BADARGS;
+  const ULONG options = argc - 1;  // precision and unit
   const mathentry *row = findfunc<arcfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
-  double value;
-  if (!readvalue(argv[0], value)) return BADARGS;
-  double r = row->func(value);
-  double factor = unitfactor(argc, argv, RADTODEG, RADTOGRAD);
+  const reading value = readvalue(argv[0]);
+  if (!value.ok) return BADARGS;
+  const double r = row->func(value.value);
+  const double factor = unitfactor(options, &argv[1], RADTODEG, RADTOGRAD);
   if (factor == 0.0) return BADARGS;
-  return fmtresult(*result, product(r, factor), argc - 1, &argv[1]);
+  return fmtresult(*result, product(r, factor), options, &argv[1]);
 }

@@ -65,10 +65,10 @@ bool islarge(const char *p, const char *stop, bool hex) {
 // by the C++ library's exact reader on a NUL-terminated copy (a NUL byte ends
 // the text, as it does for atof). Kept out of line so that the common paths
 // need no copy.
-[[gnu::noinline]] bool readrare(const RXSTRING &arg, double &value) {
+[[gnu::noinline]] reading readrare(const RXSTRING &arg) {
   scratch space;
   const char *p = argtext(arg, space);
-  if (p == nullptr) return false;
+  if (p == nullptr) return {0.0, false};
   const char *end = p + std::strlen(p);
   while (p != end && isblankc(*p)) ++p;
   bool neg = p != end && *p == '-';
@@ -83,8 +83,7 @@ bool islarge(const char *p, const char *stop, bool hex) {
   if (ec == std::errc::result_out_of_range) v = islarge(p, stop, hex) ? HUGE_VAL : 0.0;
   else if (ec != std::errc() && !hex) neg = false;  // no number at all, so no sign: 0
   // (0x with no hexadecimal digits after it is the number 0)
-  value = neg ? -v : v;
-  return true;
+  return {neg ? -v : v, true};
 }
 
 }  // namespace
@@ -92,7 +91,7 @@ bool islarge(const char *p, const char *stop, bool hex) {
 namespace {
 
 // Any text, as atof reads it.
-[[gnu::noinline]] bool readgeneral(const RXSTRING &arg, double &value) {
+[[gnu::noinline]] reading readgeneral(const RXSTRING &arg) {
   const char *p = arg.strptr;
   const char *end = p ? p + arg.strlength : p;
   while (p != end && isblankc(*p)) ++p;
@@ -113,48 +112,45 @@ namespace {
     count += places;
   }
   if (count == 0) {
-    if (p != end && (*p == 'i' || *p == 'I' || *p == 'n' || *p == 'N')) return readrare(arg, value);
-    value = 0.0;  // no number at all
-    return true;
+    if (p != end && (*p == 'i' || *p == 'I' || *p == 'n' || *p == 'N')) return readrare(arg);
+    return {0.0, true};  // no number at all
   }
   const bool hex = p[0] == '0' && p + 1 != end && (p[1] == 'x' || p[1] == 'X');
-  if (hex) return readrare(arg, value);
+  if (hex) return readrare(arg);
   const bool exponent = q != end && (*q == 'e' || *q == 'E');
   if (DOUBLEEVAL && !exponent && count < 20 && digits <= (uint64_t{1} << 53)) {
-    double v = static_cast<double>(digits) / POW10D[places];
-    value = neg ? -v : v;
-    return true;
+    const double v = static_cast<double>(digits) / POW10D[places];
+    return {neg ? -v : v, true};
   }
   // Longer decimals and exponents, read in place: the reader stops at a NUL
   // byte as atof does.
   double v;
   auto [stop, ec] = std::from_chars(p, end, v);
-  if (ec != std::errc()) return readrare(arg, value);
-  value = neg ? -v : v;
-  return true;
+  if (ec != std::errc()) return readrare(arg);
+  return {neg ? -v : v, true};
 }
 
 }  // namespace
 
-bool readvalue(const RXSTRING &arg, double &value) {
+reading readvalue(const RXSTRING &arg) {
   // The common case first: the whole text is up to 19 digits with at most
   // one point among them (2, 1.05, 30), read as below in a single pass.
   const char *p = arg.strptr;
   if (DOUBLEEVAL && p != nullptr && arg.strlength - 1 < 19) {
     const char *end = p + arg.strlength, *point = nullptr, *q = p;
     uint64_t digits = 0;
-    for (; q != end; ++q) {
-      const unsigned d = static_cast<unsigned char>(*q) - '0';
+    do {  // the text is not empty
+      const uint64_t d = static_cast<unsigned char>(*q) - uint64_t{'0'};
       if (d <= 9) digits = digits * 10 + d;
-      else if (*q == '.' && point == nullptr) point = q;
-      else break;
-    }
-    if (q == end && digits <= (uint64_t{1} << 53) && end - p > (point != nullptr)) {
-      value = static_cast<double>(digits) / POW10D[point ? end - point - 1 : 0];
-      return true;
+      else if (d == uint64_t{'.'} - '0' && point == nullptr) point = q;
+      else return readgeneral(arg);
+    } while (++q != end);
+    if (digits <= (uint64_t{1} << 53)) {
+      if (point == nullptr) return {static_cast<double>(digits), true};
+      if (end - p > 1) return {static_cast<double>(digits) / POW10D[end - point - 1], true};  // not "." alone
     }
   }
-  return readgeneral(arg, value);
+  return readgeneral(arg);
 }
 
 namespace {
@@ -205,19 +201,24 @@ constexpr u128 POW10WIDE[] = {pow10w(0),  pow10w(1),  pow10w(2),  pow10w(3),  po
 // lane divided by multiplying with a reciprocal. Both checked for every
 // eight-digit value.
 #if defined(__SSE2__)
-__m128i eightdigits(uint32_t v) {
-  alignas(16) static constexpr uint32_t DIV10000[4] = {0xd1b71759, 0, 0xd1b71759, 0};  // 2^45 / 10^4, rounded up
-  alignas(16) static constexpr uint32_t TENTHOUSAND[4] = {10000, 0, 10000, 0};
-  alignas(16) static constexpr uint16_t DIVIDERS[8] = {8389, 5243, 13108, 32768, 8389, 5243, 13108, 32768};
-  alignas(16) static constexpr uint16_t SHIFTS[8] = {1 << 7, 1 << 11, 1 << 13, 1 << 15,
-                                                     1 << 7, 1 << 11, 1 << 13, 1 << 15};
-  alignas(16) static constexpr uint16_t TENS[8] = {10, 10, 10, 10, 10, 10, 10, 10};
-  auto constant = [](const void *c) { return _mm_load_si128(static_cast<const __m128i *>(c)); };
-  const __m128i x = _mm_cvtsi32_si128(static_cast<int>(v));
+alignas(16) constexpr uint32_t DIV10000[4] = {0xd1b71759, 0, 0xd1b71759, 0};  // 2^45 / 10^4, rounded up
+alignas(16) constexpr uint32_t TENTHOUSAND[4] = {10000, 0, 10000, 0};
+alignas(16) constexpr uint16_t DIVIDERS[8] = {8389, 5243, 13108, 32768, 8389, 5243, 13108, 32768};
+alignas(16) constexpr uint16_t SHIFTS[8] = {1 << 7, 1 << 11, 1 << 13, 1 << 15, 1 << 7, 1 << 11, 1 << 13, 1 << 15};
+alignas(16) constexpr uint16_t TENS[8] = {10, 10, 10, 10, 10, 10, 10, 10};
+__m128i constant(const void *c) { return _mm_load_si128(static_cast<const __m128i *>(c)); }
+
+// The eight-digit value of each 64-bit lane, abcdefgh, as the 16-bit lanes
+// abcd, efgh, 0, 0, each times four.
+__m128i fourdigitlanes(__m128i x) {
   const __m128i high = _mm_srli_epi64(_mm_mul_epu32(x, constant(DIV10000)), 45);      // abcd
   const __m128i low = _mm_sub_epi32(x, _mm_mul_epu32(high, constant(TENTHOUSAND)));  // efgh
-  const __m128i fours = _mm_slli_epi64(_mm_unpacklo_epi16(high, low), 2);
-  const __m128i pairs = _mm_unpacklo_epi16(fours, fours);
+  return _mm_slli_epi64(_mm_or_si128(high, _mm_slli_epi64(low, 16)), 2);
+}
+// abcd, efgh (times four) in the low two 16-bit lanes of `lanes` as their
+// eight digits, one a 16-bit lane.
+__m128i eightdigits(__m128i lanes) {
+  const __m128i pairs = _mm_unpacklo_epi16(lanes, lanes);
   // a, ab, abc, abcd, e, ef, efg, efgh: each lane divided by its power of ten
   const __m128i prefixes = _mm_mulhi_epu16(_mm_mulhi_epu16(_mm_unpacklo_epi32(pairs, pairs), constant(DIVIDERS)),
                                            constant(SHIFTS));
@@ -225,14 +226,16 @@ __m128i eightdigits(uint32_t v) {
 }
 void sixteendigits(uint64_t n, char *out) {
   if (n < 100000000) {
-    const __m128i digits = eightdigits(static_cast<uint32_t>(n));
+    const __m128i digits = eightdigits(fourdigitlanes(_mm_cvtsi32_si128(static_cast<int>(n))));
     _mm_storel_epi64(reinterpret_cast<__m128i *>(out + 8),
                      _mm_add_epi8(_mm_packus_epi16(digits, digits), _mm_set1_epi8('0')));
     return;
   }
+  // Both halves of n at once, one a 64-bit lane.
   const uint64_t upper = n / 100000000;
-  const __m128i digits = _mm_packus_epi16(eightdigits(static_cast<uint32_t>(upper)),
-                                          eightdigits(static_cast<uint32_t>(n - upper * 100000000)));
+  const __m128i lanes = fourdigitlanes(_mm_set_epi64x(static_cast<long long>(n - upper * 100000000),
+                                                      static_cast<long long>(upper)));
+  const __m128i digits = _mm_packus_epi16(eightdigits(lanes), eightdigits(_mm_unpackhi_epi64(lanes, lanes)));
   _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_add_epi8(digits, _mm_set1_epi8('0')));
 }
 #else
@@ -276,13 +279,15 @@ uint64_t roundshift(u128 x, int shift, uint64_t &truncated) {
   return truncated + (fraction > HALF || (fraction == HALF && (truncated & 1)));
 }
 
-// "%.*g" of a normal double with 1 to 16 digits, when value * 10^s is exact
-// in 128 bits (s from 0 to 22); 0 when it is not, for the general routine.
+std::size_t slowg(char *out, double value, int precision);
+
+// "%.*g" of a double with 1 to 16 digits: directly for a normal double when
+// value * 10^s is exact in 128 bits (s from 0 to 22), else by the general routine.
 std::size_t fastg(char *out, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);
   const int biased = static_cast<int>(bits >> 52 & 0x7ff);
   const int shift = 1075 - biased;  // value = mantissa / 2^shift
-  if (shift <= 0 || shift >= 128) return 0;  // also zero, subnormals, infinities and NaN
+  if (shift <= 0 || shift >= 128) return slowg(out, value, precision);  // also 0, subnormals, inf and NaN
   const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
 
   // The decimal exponent is floor(log10 2^e) or one more: value * 10^s must
@@ -294,10 +299,10 @@ std::size_t fastg(char *out, double value, int precision) {
     return roundshift(mantissa * POW10WIDE[s], shift, truncated);
   };
   int s = precision - 1 - exponent;
-  if (static_cast<unsigned>(s) > 22) return 0;
+  if (static_cast<unsigned>(s) > 22) return slowg(out, value, precision);
   uint64_t truncated, n = scaled(s, truncated);
   if (truncated >= POW10[precision]) [[unlikely]] {  // the estimate was one too low
-    if (--s < 0) return 0;
+    if (--s < 0) return slowg(out, value, precision);
     ++exponent;
     n = scaled(s, truncated);
   }
@@ -306,11 +311,14 @@ std::size_t fastg(char *out, double value, int precision) {
     ++exponent;
   }
 
-  // Trailing zeros go, but not those of a fixed integer part.
-  const bool fixed = exponent >= -4 && exponent < precision;
+  // Fixed notation with an integer part (123.45), or with none (0.00012345),
+  // else exponential (1.2345e+67).
+  const bool integral = static_cast<unsigned>(exponent) < static_cast<unsigned>(precision);
+  const bool fraction = static_cast<unsigned>(exponent + 4) < 4;
+  // Trailing zeros go, but not those of an integer part.
   int used = precision;  // n has exactly `precision` digits
   if (n % 10 == 0) [[unlikely]] {  // strip 8, 4, 2 and 1 zeros: any count up to 15 in four steps
-    const int keep = fixed && exponent >= 0 ? exponent + 1 : 1;
+    const int keep = integral ? exponent + 1 : 1;
     for (int step = 8; step > 0; step /= 2)
       if (used - step >= keep && n % POW10[step] == 0) {
         n /= POW10[step];
@@ -318,13 +326,14 @@ std::size_t fastg(char *out, double value, int precision) {
       }
   }
   // All 16 digits of n, zero-padded; the significant ones are the last `used`.
-  char all[32] = {};
+  // The bytes after them, copied along but never counted, are left unset.
+  char all[32];
   sixteendigits(n, all);
   const char *digits = all + 16 - used;  // copies below move 16 bytes; `used` of them count
   char *o = out;
   *o = '-';
   o += bits >> 63;
-  if (fixed && exponent >= 0) {  // 123.45
+  if (integral) {  // 123.45
     std::memcpy(o, digits, 16);
     o += exponent + 1;
     if (used > exponent + 1) {
@@ -332,7 +341,7 @@ std::size_t fastg(char *out, double value, int precision) {
       std::memcpy(o, digits + exponent + 1, 16);
       o += used - exponent - 1;
     }
-  } else if (fixed) {  // 0.00012345
+  } else if (fraction) {  // 0.00012345
     std::memcpy(o, "0.000000", 8);
     o += 1 - exponent;
     std::memcpy(o, digits, 16);
@@ -352,8 +361,6 @@ std::size_t fastg(char *out, double value, int precision) {
   }
   return static_cast<std::size_t>(o - out);
 }
-#else
-std::size_t fastg(char *, double, int) { return 0; }
 #endif
 
 // Everything the fast path does not take: exact, and about 600 instructions more.
@@ -362,36 +369,47 @@ std::size_t fastg(char *, double, int) { return 0; }
   return ec == std::errc() ? static_cast<std::size_t>(end - out) : 0;
 }
 
+#if !defined(__SIZEOF_INT128__)
+std::size_t fastg(char *out, double value, int precision) { return slowg(out, value, precision); }
+#endif
+
 // value as sprintf "%.*g" writes it in the C locale, without the NUL; out has
 // room for FORMATROOM bytes. Returns the length.
 [[gnu::always_inline]] inline std::size_t formatg(char *out, double value, int precision) {
   if (precision < 0) precision = 6;  // as printf takes a negative precision
   if (precision == 0) precision = 1;
-  if (precision <= 16) {
-    if (std::size_t len = fastg(out, value, precision)) return len;
-  }
-  return slowg(out, value, precision);
+  return precision <= 16 ? fastg(out, value, precision) : slowg(out, value, precision);
 }
+
+APIRET fmtaside(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg);
 
 }  // namespace
 
 APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg) {
+  // Straight into the interpreter's buffer (256 bytes) when it has room.
+  if (result.strptr == nullptr || result.strlength <= FORMATROOM) [[unlikely]]
+    return fmtaside(result, value, count, precarg);
   int digits = MAXDIGITS;
   if (count > 0 && precarg->strptr != nullptr) {
     digits = readint(*precarg);
     if (digits > MAXDIGITS) digits = MAXDIGITS;
   }
-  // Straight into the interpreter's buffer (256 bytes) when it has room.
+  const std::size_t len = formatg(result.strptr, value, digits);
+  result.strptr[len] = '\0';
+  result.strlength = static_cast<ULONG>(len);
+  return 0;
+}
+
+namespace {
+
+// For a host whose buffer is too small: the text made aside, then copied.
+[[gnu::noinline]] APIRET fmtaside(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg) {
   char text[FORMATROOM + 1];
-  const bool inplace = result.strptr != nullptr && result.strlength > FORMATROOM;
-  char *out = inplace ? result.strptr : text;
-  const std::size_t len = formatg(out, value, digits);
-  out[len] = '\0';
-  if (inplace) {
-    result.strlength = static_cast<ULONG>(len);
-    return 0;
-  }
-  APIRET rc = puttext(result, text, len + 1);  // the NUL goes along, uncounted
-  if (rc == 0) result.strlength = static_cast<ULONG>(len);
+  RXSTRING aside{sizeof text, text};
+  fmtresult(aside, value, count, precarg);
+  const APIRET rc = puttext(result, text, aside.strlength + 1);  // the NUL goes along, uncounted
+  if (rc == 0) result.strlength = aside.strlength;
   return rc;
 }
+
+}  // namespace

@@ -13,7 +13,7 @@ extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRI
   if (argc < 1 || argc > 2) return BADARGS;
   const mathentry *row = findfunc<unaryfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
-  double value;
-  if (!readvalue(argv[0], value)) return BADARGS;
-  return fmtresult(*result, row->func(value), argc - 1, &argv[1]);
+  const reading value = readvalue(argv[0]);
+  if (!value.ok) return BADARGS;
+  return fmtresult(*result, row->func(value.value), argc - 1, &argv[1]);
 }

@@ -65,9 +65,14 @@ const char *argtext(const RXSTRING &arg, scratch &space);
 
 // Reads the argument as a number, exactly as atof reads its text (up to a NUL
 // byte) in the C locale, whatever the process locale, but for the payload of
-// a NaN, which no result shows. False only when memory for copying a long
-// argument cannot be had.
-bool readvalue(const RXSTRING &arg, double &value);
+// a NaN, which no result shows. Not ok only when memory for copying a long
+// argument cannot be had. (Returned by value, so that a handler keeps no
+// local whose address escapes and can end in a tail call.)
+struct reading {
+  double value;
+  bool ok;
+};
+reading readvalue(const RXSTRING &arg);
 
 // Reads an integer the way atoi does, saturating at the limits of int.
 // The argument's bytes are read in place, up to its length or a NUL byte.
