@@ -15,7 +15,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 cases=$1
 n=${2:-20000}
 check=${3:-}
-ONEARGLIMIT=1.18
+ONEARGLIMIT=1.15
 ANYLIMIT=1.20
 
 count() {  # instructions per call of an expression, n calls
