@@ -131,6 +131,8 @@ TEST(Failures, LeaveTheResultUntouched) {
       {calcunary, "rxcalcsqrt ", {"1"}, NOSUCHFUNC},
       {calcunary, "rxcalcsqr", {"1"}, NOSUCHFUNC},
       {calcunary, "rxcalcsqrtt", {"1"}, NOSUCHFUNC},
+      {calcunary, "qxcalcsqrt", {"1"}, NOSUCHFUNC},        // a row's last eight bytes, other first ones
+      {calcunary, "rxcalclog\x11" "0", {"1"}, NOSUCHFUNC},  // log10 but for the case bit of its digit 1
   };
   for (const row &r : rows) {
     auto out = call(r.handler, r.name, r.args);
