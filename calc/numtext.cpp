@@ -184,6 +184,12 @@ int readint(const RXSTRING &arg) {
 
 namespace {
 
+// Everything the fast path does not take: exact, and about 600 instructions more.
+[[gnu::noinline]] std::size_t slowg(char *out, double value, int precision) {
+  auto [end, ec] = std::to_chars(out, out + FORMATROOM, value, std::chars_format::general, precision);
+  return ec == std::errc() ? static_cast<std::size_t>(end - out) : 0;
+}
+
 // The exact integer formatting below needs 128-bit integers (GCC and clang on
 // 64-bit targets); elsewhere std::to_chars, as exact but slower, does it all.
 #if defined(__SIZEOF_INT128__)
@@ -279,8 +285,6 @@ uint64_t roundshift(u128 x, int shift, uint64_t &truncated) {
   return truncated + (fraction > HALF || (fraction == HALF && (truncated & 1)));
 }
 
-std::size_t slowg(char *out, double value, int precision);
-
 // "%.*g" of a double with 1 to 16 digits: directly for a normal double when
 // value * 10^s is exact in 128 bits (s from 0 to 22), else by the general routine.
 std::size_t fastg(char *out, double value, int precision) {
@@ -361,15 +365,7 @@ std::size_t fastg(char *out, double value, int precision) {
   }
   return static_cast<std::size_t>(o - out);
 }
-#endif
-
-// Everything the fast path does not take: exact, and about 600 instructions more.
-[[gnu::noinline]] std::size_t slowg(char *out, double value, int precision) {
-  auto [end, ec] = std::to_chars(out, out + FORMATROOM, value, std::chars_format::general, precision);
-  return ec == std::errc() ? static_cast<std::size_t>(end - out) : 0;
-}
-
-#if !defined(__SIZEOF_INT128__)
+#else
 std::size_t fastg(char *out, double value, int precision) { return slowg(out, value, precision); }
 #endif
 
