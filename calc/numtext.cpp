@@ -86,10 +86,6 @@ bool islarge(const char *p, const char *stop, bool hex) {
   return {neg ? -v : v, true};
 }
 
-}  // namespace
-
-namespace {
-
 // Any text, as atof reads it.
 [[gnu::noinline]] reading readgeneral(const RXSTRING &arg) {
   const char *p = arg.strptr;
