@@ -85,7 +85,7 @@ TEST(Dropper, RefusesArgumentsAndDeregistersNothing) {
   }
 }
 
-TEST(Tables, SharedTablesAreSortedForTheBinarySearch) {
+TEST(Tables, SharedTablesAreSortedByNameAsTheyAreRegistered) {
   auto sorted = [](const mathentry *rows, std::size_t n) {
     for (std::size_t i = 0; i + 1 < n; ++i)
       if (strcasecmp(rows[i].name, rows[i + 1].name) >= 0) return false;
