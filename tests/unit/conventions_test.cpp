@@ -47,7 +47,9 @@ TEST(Reading, MatchesAtofInTheCLocale) {
                          "nan",    "-nan",    "nan(12)", "1e400",   "-1e400",     "1e-400",    "4.9e-324", "\v\f\r\n 7", "-0x-c", "0x-1p3", "0xnan1p3", "0xinf",
                          "1,5",    "1_000",   "00012",   "0.1e1x",  "+-3",        "1.7976931348623158e308",
                          "123456789012345678901234567890", "0.000000000000000000000000000001e30",
-                         "18446744073709551617", "1844674407370955161.7", "9007199254740993", "0.529113"};
+                         "18446744073709551617", "1844674407370955161.7", "9007199254740993", "0.529113",
+                         // 16 digits just above 2^53, where digits / 10^k is no longer exact
+                         "9.090111628771871", "99180.10360366969", " 99180.10360366969", "9675405068.658365"};
   for (const char *text : texts) {
     double want = std::strtod(text, nullptr);  // the test process runs in the C locale
     const auto [got, ok] = readvalue(RXSTRING{static_cast<ULONG>(std::strlen(text)), const_cast<char *>(text)});
@@ -108,7 +110,12 @@ TEST(Formatting, StaysByteForByteWithPrintfInADecimalCommaLocale) {
   auto half = call(calcunary, "rxcalcsqrt", {"0.25"});
   auto hex = call(calcunary, "rxcalcsqrt", {"0x1.2p3"});
   auto inf = call(calcunary, "rxcalcexp", {"1e400"});
+  // Far from 1 and below the normal range, the general formatter writes the text.
+  auto tiny = call(calcunary, "rxcalcexp", {"-700"});
+  auto subnormal = call(calcunary, "rxcalcexp", {"-740"});
   std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(tiny.text, printg(16, std::exp(runtime(-700)))) << chosen;
+  EXPECT_EQ(subnormal.text, printg(16, std::exp(runtime(-740)))) << chosen;
   EXPECT_EQ(half.text, "0.5") << chosen;
   EXPECT_EQ(hex.text, "3") << chosen;
   EXPECT_EQ(inf.text, "inf") << chosen;
@@ -133,6 +140,7 @@ TEST(Failures, LeaveTheResultUntouched) {
       {calcunary, "rxcalcsqrtt", {"1"}, NOSUCHFUNC},
       {calcunary, "qxcalcsqrt", {"1"}, NOSUCHFUNC},        // a row's last eight bytes, other first ones
       {calcunary, "rxcalclog\x11" "0", {"1"}, NOSUCHFUNC},  // log10 but for the case bit of its digit 1
+      {calcunary, "rxcalcexcalcexp", {"1"}, NOSUCHFUNC},  // rxcalcexp's first and last eight bytes, 15 long
   };
   for (const row &r : rows) {
     auto out = call(r.handler, r.name, r.args);
@@ -168,6 +176,7 @@ TEST(Result, ComesFromTheHostWhenItsBufferIsTooSmall) {
   auto none = call(mathloadfuncs, "mathloadfuncs", {}, 0);
   EXPECT_EQ(none.text, "0");
   EXPECT_EQ(standin::allocations, 2);
+  EXPECT_EQ(call(calcunary, "rxcalcexp", {"100", "5"}, 4).text, "2.6881e+43");  // the precision goes along
 }
 
 TEST(Result, FailsUntouchedWhenTheHostHasNoMemory) {
@@ -189,6 +198,9 @@ TEST(Arguments, LongTextsAreReadWhole) {
   EXPECT_EQ(call(calcunary, "rxcalclog10", {big}).text, "inf");
   std::string fraction = "0." + std::string(1000, '0') + "1e1003";
   EXPECT_EQ(call(calcunary, "rxcalcsqrt", {fraction}).text, "10");
+  // Out of range either way: the zeros after the point count against the exponent.
+  EXPECT_EQ(call(calcunary, "rxcalcsqrt", {"0." + std::string(500, '0') + "1e100"}).text, "0");
+  EXPECT_EQ(call(calcunary, "rxcalcsqrt", {"0." + std::string(100, '0') + "1e500"}).text, "inf");
 }
 
 }  // namespace
