@@ -29,6 +29,7 @@ unmountall() {
 trap unmountall EXIT
 bind() { mkdir -p "$dir$2" && mount --bind "$1" "$dir$2"; }
 
+mkdir -p "$(dirname "$base")"
 if [ "$script" = --base ]; then
   rm -rf --one-file-system "$base" "$base.log"
   debootstrap --variant=minbase --include=git,sudo "$release" "$base" >"$base.log" 2>&1 ||
