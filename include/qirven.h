@@ -76,7 +76,18 @@ reading readvalue(const RXSTRING &arg);
 
 // Reads an integer the way atoi does, saturating at the limits of int.
 // The argument's bytes are read in place, up to its length or a NUL byte.
-int readint(const RXSTRING &arg);
+// One or two digits, the common precision, are read inline.
+int readintgeneral(const RXSTRING &arg);
+inline int readint(const RXSTRING &arg) {
+  const char *p = arg.strptr;
+  if (p != nullptr && arg.strlength - 1 < 2) {
+    const unsigned first = static_cast<unsigned char>(p[0]) - '0';
+    if (arg.strlength == 1 && first <= 9) return static_cast<int>(first);
+    const unsigned second = arg.strlength == 2 ? static_cast<unsigned char>(p[1]) - '0' : 10;
+    if (first <= 9 && second <= 9) return static_cast<int>(first * 10 + second);
+  }
+  return readintgeneral(arg);
+}
 
 // Room for the longest "%.*g" text the package writes.
 constexpr std::size_t FORMATROOM = 48;

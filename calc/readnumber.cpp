@@ -1,0 +1,150 @@
+// Decimal text to numbers, exactly as atof and atoi read it in the C locale,
+// whatever the process's locale. The common case takes a short exact path;
+// everything else goes to the C++ library's correctly rounded reader.
+#include "qirven.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// White space as the C locale's isspace sees it.
+bool isblankc(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isdigitc(char c) { return c >= '0' && c <= '9'; }
+bool isxdigitc(char c) { return isdigitc(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
+
+constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Whether a number that the reader found out of range is too large rather
+// than too small: where its first significant digit stands from the point,
+// plus its exponent (for hexadecimal, four bits a digit and a binary one).
+bool islarge(const char *p, const char *stop, bool hex) {
+  auto isdigitof = [hex](char c) { return hex ? isxdigitc(c) : isdigitc(c); };
+  long long power = 0;
+  bool significant = false, point = false;
+  for (; p != stop && (*p == '.' || isdigitof(*p)); ++p) {
+    if (*p == '.') {
+      point = true;
+      continue;
+    }
+    if (*p != '0') significant = true;
+    if (significant && !point) ++power;  // a digit before the point
+    else if (!significant && point) --power;  // a zero after it, before the first significant digit
+  }
+  // What is left is the exponent: e or p, a sign, digits (saturated far beyond any double's).
+  long long exponent = 0;
+  bool negative = false;
+  if (p != stop) {
+    negative = *++p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    for (; p != stop; ++p) exponent = std::min(exponent * 10 + (*p - '0'), 1LL << 40);
+  }
+  return (hex ? 4 * power : power) + (negative ? -exponent : exponent) > 0;
+}
+
+// Hexadecimal, inf, nan, overflow and underflow, read as strtod reads them,
+// by the C++ library's exact reader on a NUL-terminated copy (a NUL byte ends
+// the text, as it does for atof). Kept out of line so that the common paths
+// need no copy.
+[[gnu::noinline]] reading readrare(const RXSTRING &arg) {
+  scratch space;
+  const char *p = argtext(arg, space);
+  if (p == nullptr) return {0.0, false};
+  const char *end = p + std::strlen(p);
+  while (p != end && isblankc(*p)) ++p;
+  bool neg = p != end && *p == '-';
+  if (p != end && (*p == '+' || *p == '-')) ++p;
+  const bool hex = end - p > 1 && p[0] == '0' && (p[1] | 0x20) == 'x';
+  if (hex) p += 2;
+  // strtod reads 0x with no hexadecimal digit after it as 0; from_chars would
+  // take a sign, inf or nan there.
+  if (hex && !(p != end && (isxdigitc(*p) || (*p == '.' && p + 1 != end && isxdigitc(p[1]))))) end = p;
+  double v = 0;
+  auto [stop, ec] = std::from_chars(p, end, v, hex ? std::chars_format::hex : std::chars_format::general);
+  if (ec == std::errc::result_out_of_range) v = islarge(p, stop, hex) ? HUGE_VAL : 0.0;
+  else if (ec != std::errc() && !hex) neg = false;  // no number at all, so no sign: 0
+  // (0x with no hexadecimal digits after it is the number 0)
+  return {neg ? -v : v, true};
+}
+
+// Any text, as atof reads it.
+[[gnu::noinline]] reading readgeneral(const RXSTRING &arg) {
+  const char *p = arg.strptr;
+  const char *end = p ? p + arg.strlength : p;
+  while (p != end && isblankc(*p)) ++p;
+  const bool neg = p != end && *p == '-';
+  if (p != end && (*p == '+' || *p == '-')) ++p;
+
+  // Up to 19 digits with an optional point, no exponent: when the digits fit
+  // in 53 bits and the fraction in 22 places, one exact IEEE division
+  // rounds correctly.
+  const char *q = p;
+  uint64_t digits = 0;
+  for (unsigned d; q != end && (d = static_cast<unsigned char>(*q) - '0') <= 9; ++q) digits = digits * 10 + d;
+  auto count = q - p, places = decltype(count){0};
+  if (q != end && *q == '.') {
+    const char *fraction = ++q;
+    for (unsigned d; q != end && (d = static_cast<unsigned char>(*q) - '0') <= 9; ++q) digits = digits * 10 + d;
+    places = q - fraction;
+    count += places;
+  }
+  if (count == 0) {
+    if (p != end && (*p == 'i' || *p == 'I' || *p == 'n' || *p == 'N')) return readrare(arg);
+    return {0.0, true};  // no number at all
+  }
+  const bool hex = p[0] == '0' && p + 1 != end && (p[1] == 'x' || p[1] == 'X');
+  if (hex) return readrare(arg);
+  const bool exponent = q != end && (*q == 'e' || *q == 'E');
+  if (DOUBLEEVAL && !exponent && count < 20 && digits <= (uint64_t{1} << 53)) {
+    const double v = static_cast<double>(digits) / POW10D[places];
+    return {neg ? -v : v, true};
+  }
+  // Longer decimals and exponents, read in place: the reader stops at a NUL
+  // byte as atof does.
+  double v;
+  auto [stop, ec] = std::from_chars(p, end, v);
+  if (ec != std::errc()) return readrare(arg);
+  return {neg ? -v : v, true};
+}
+
+}  // namespace
+
+reading readvalue(const RXSTRING &arg) {
+  // The common case first: the whole text is up to 19 digits with at most
+  // one point among them (2, 1.05, 30), read as below in a single pass.
+  const char *p = arg.strptr;
+  if (DOUBLEEVAL && p != nullptr && arg.strlength - 1 < 19) {
+    const char *end = p + arg.strlength, *point = nullptr, *q = p;
+    uint64_t digits = 0;
+    do {  // the text is not empty
+      const uint64_t d = static_cast<unsigned char>(*q) - uint64_t{'0'};
+      if (d <= 9) digits = digits * 10 + d;
+      else if (d == uint64_t{'.'} - '0' && point == nullptr) point = q;
+      else return readgeneral(arg);
+    } while (++q != end);
+    if (digits <= (uint64_t{1} << 53)) {
+      if (point == nullptr) return {static_cast<double>(digits), true};
+      if (end - p > 1) return {static_cast<double>(digits) / POW10D[end - point - 1], true};  // not "." alone
+    }
+  }
+  return readgeneral(arg);
+}
+
+// Any text, as atoi reads it.
+int readintgeneral(const RXSTRING &arg) {
+  const char *p = arg.strptr;
+  const char *end = p ? p + arg.strlength : p;
+  while (p != end && isblankc(*p)) ++p;
+  bool neg = p != end && *p == '-';
+  if (p != end && (*p == '-' || *p == '+')) ++p;
+  long long n = 0;  // saturates at INT_MAX + 1, enough for either sign
+  for (; p != end && isdigitc(*p); ++p)
+    if (n <= INT_MAX) n = n * 10 + (*p - '0');
+  if (neg) return n > INT_MAX ? INT_MIN : static_cast<int>(-n);
+  return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
