@@ -22,25 +22,25 @@ alignas(16) constexpr uint32_t TENTHOUSAND[4] = {10000, 0, 10000, 0};
 alignas(16) constexpr uint16_t DIVIDERS[8] = {8389, 5243, 13108, 32768, 8389, 5243, 13108, 32768};
 alignas(16) constexpr uint16_t SHIFTS[8] = {1 << 7, 1 << 11, 1 << 13, 1 << 15, 1 << 7, 1 << 11, 1 << 13, 1 << 15};
 alignas(16) constexpr uint16_t TENS[8] = {10, 10, 10, 10, 10, 10, 10, 10};
-__m128i constant(const void *c) { return _mm_load_si128(static_cast<const __m128i *>(c)); }
+inline __m128i constant(const void *c) { return _mm_load_si128(static_cast<const __m128i *>(c)); }
 
 // The eight-digit value of each 64-bit lane, abcdefgh, as the 16-bit lanes
 // abcd, efgh, 0, 0, each times four.
-__m128i fourdigitlanes(__m128i x) {
+inline __m128i fourdigitlanes(__m128i x) {
   const __m128i high = _mm_srli_epi64(_mm_mul_epu32(x, constant(DIV10000)), 45);      // abcd
   const __m128i low = _mm_sub_epi32(x, _mm_mul_epu32(high, constant(TENTHOUSAND)));  // efgh
   return _mm_slli_epi64(_mm_or_si128(high, _mm_slli_epi64(low, 16)), 2);
 }
 // abcd, efgh (times four) in the low two 16-bit lanes of `lanes` as their
 // eight digits, one a 16-bit lane.
-__m128i eightdigits(__m128i lanes) {
+inline __m128i eightdigits(__m128i lanes) {
   const __m128i pairs = _mm_unpacklo_epi16(lanes, lanes);
   // a, ab, abc, abcd, e, ef, efg, efgh: each lane divided by its power of ten
   const __m128i prefixes = _mm_mulhi_epu16(_mm_mulhi_epu16(_mm_unpacklo_epi32(pairs, pairs), constant(DIVIDERS)),
                                            constant(SHIFTS));
   return _mm_sub_epi16(prefixes, _mm_slli_epi64(_mm_mullo_epi16(prefixes, constant(TENS)), 16));
 }
-void sixteendigits(uint64_t n, char *out) {
+inline void sixteendigits(uint64_t n, char *out) {
   if (n < 100000000) {
     const __m128i digits = eightdigits(fourdigitlanes(_mm_cvtsi32_si128(static_cast<int>(n))));
     _mm_storel_epi64(reinterpret_cast<__m128i *>(out + 8),
@@ -55,7 +55,7 @@ void sixteendigits(uint64_t n, char *out) {
   _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_add_epi8(digits, _mm_set1_epi8('0')));
 }
 #else
-uint64_t eightdigits(uint32_t v) {
+inline uint64_t eightdigits(uint32_t v) {
   const uint64_t x = v / 10000 | uint64_t{v % 10000} << 32;    // four digits a lane
   const uint64_t y = (x * 5243 >> 19) & 0x0000007f0000007f;     // x / 100
   const uint64_t w = y | (x - y * 100) << 16;                   // two digits a lane
@@ -64,7 +64,7 @@ uint64_t eightdigits(uint32_t v) {
   if constexpr (std::endian::native == std::endian::big) return __builtin_bswap64(digits);
   return digits;
 }
-void sixteendigits(uint64_t n, char *out) {
+inline void sixteendigits(uint64_t n, char *out) {
   const uint64_t upper = n / 100000000;
   if (upper != 0) {
     const uint64_t high = eightdigits(static_cast<uint32_t>(upper));
