@@ -381,7 +381,7 @@ winbuild() {
       tee "$dir/samelines$bits.log" | tail -1
   fi
   rm -rf "$files" && mkdir -p "$files"
-  "$triplet-strip" -o "$files/qirven.dll" "$dir/win$bits/lib/qirven.dll"
+  cp "$dir/win$bits/lib/qirven.dll" "$files/"  # the DLL tested, stripped by the linker
   cp "$root/README.md" "$root/docs/reference.md" "$root/examples/tour.rexx" "$root/LICENSE" "$files/"
   # The licences of what is linked into the DLL: musl's math, MinGW-w64's run-time.
   cp "$(echo "$dir"/src/musl-*)/COPYRIGHT" "$files/COPYRIGHT.musl"
