@@ -297,7 +297,7 @@ windows() {
   apt-cache show g++-mingw-w64-ucrt64 >/dev/null 2>&1 ||
     { echo "tools/dev.sh windows needs MinGW-w64 with the Universal C Runtime: Debian 13 or later"; return 1; }
   need cmake g++ make regina-rexx libregina3-dev googletest g++-mingw-w64-ucrt64 g++-mingw-w64-i686 wine wine64 \
-    xz-utils nsis dpkg-dev libc6-i386
+    xz-utils nsis zip dpkg-dev libc6-i386
   mkdir -p "$dir/run" && chmod 700 "$dir/run"
   # Wine's own prefix, without its .NET and browser add-ons.
   export WINEPREFIX="$dir/wine" WINEDEBUG=-all XDG_RUNTIME_DIR="$dir/run" WINEDLLOVERRIDES="mscoree,mshtml="
@@ -387,8 +387,8 @@ winbuild() {
   cp "$(echo "$dir"/src/musl-*)/COPYRIGHT" "$files/COPYRIGHT.musl"
   cp /usr/share/doc/mingw-w64-common/copyright "$files/COPYRIGHT.mingw-w64"
   chmod 644 "$files"/*
-  (cd "$files" && export LC_ALL=C TZ=UTC && cmake -E tar cf "$root/dist/qirven-$version-win$bits.zip" --format=zip \
-    --mtime="$stamp" -- *)
+  # zip -X: no extra fields, which would carry the files' access times.
+  (cd "$files" && export LC_ALL=C TZ=UTC && touch -d "$stamp" -- * && zip -X -q "$root/dist/qirven-$version-win$bits.zip" -- *)
   makensis -V2 -DVERSION="$version" -DBITS="$bits" -DFILES="$files" \
     -DOUTFILE="$root/dist/qirven-$version-win$bits-setup.exe" "$root/windows/qirven.nsi" >"$dir/nsis$bits.log" ||
     { cat "$dir/nsis$bits.log"; return 1; }
