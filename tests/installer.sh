@@ -25,6 +25,8 @@ windres=x86_64-w64-mingw32ucrt-windres
 unset REGINA_HOME
 failed=0
 fail() { echo "  FAIL: $*"; failed=1; }
+# The registry as a program of this width sees it: Wine's reg.exe in that view.
+reg() { wine reg "$@" /reg:"$bits"; }
 
 # place FOLDER BIN: a Regina of BIN's width in C:\FOLDER, as its installer leaves it.
 # Its files are noted, to be found the same after the uninstall.
@@ -39,15 +41,15 @@ installed() {
   win=C:\\$(tr / '\\' <<<"$folder")
   [ -f "$c/$folder/qirven.dll" ] || { fail "no qirven.dll in $win"; return; }
   cmp -s "$c/$folder/Qirven/reference.md" "$tests/../docs/reference.md" || fail "no documents in $win\\Qirven"
-  wine reg query "$key" /v InstallLocation 2>/dev/null | grep -qF "$win" || fail "no Add/Remove Programs entry for $win"
-  wine reg query "$key" /v DisplayVersion 2>/dev/null | grep -qF "$version" || fail "the entry's version is not $version"
+  reg query "$key" /v InstallLocation 2>/dev/null | grep -qF "$win" || fail "no Add/Remove Programs entry for $win"
+  reg query "$key" /v DisplayVersion 2>/dev/null | grep -qF "$version" || fail "the entry's version is not $version"
   out=$(cd "$work" && wine "$c/$folder/regina.exe" "$tests/rexx/runcases.rexx" \
     "$(printf "$tests/rexx/%s.cases " unary angles powerpi conventions large)$tests/../docs/reference.md" 2>/dev/null) ||
     fail "cases failed with $win\\regina.exe"
   tr -d '\r' <<<"$out" | sed -n 's/^FAIL/  &/p'
   wine "$c/$folder/Qirven/uninstall.exe" /S && wineserver -w  # it runs on from a copy of itself
   [ ! -e "$c/$folder/qirven.dll" ] && [ ! -e "$c/$folder/Qirven" ] || fail "the uninstaller left files in $win"
-  ! wine reg query "$key" >/dev/null 2>&1 || fail "the uninstaller left the Add/Remove Programs entry"
+  ! reg query "$key" >/dev/null 2>&1 || fail "the uninstaller left the Add/Remove Programs entry"
   [ "$(fingerprint "$folder")" = "$reginafiles" ] || fail "the uninstaller changed Regina's files in $win"
   echo "  $win: installed; $(tr -d '\r' <<<"$out" | awk '/ cases$/ { n += $(NF - 1) } END { print n }') cases" \
     "and examples passed; uninstalled, Regina's files untouched"
@@ -71,18 +73,18 @@ rm -rf "$c/$programfiles/rexx.org"
 
 # 2. Named only by the command that opens .rexx files.
 place "Tools/Regina here" "$regina"
-wine reg add 'HKCR\Regina\shell\open\command' /ve /d "\"C:\\Tools\\Regina here\\regina.exe\" -p \"%1\" %*" /f >/dev/null
+reg add 'HKCR\Regina\shell\open\command' /ve /d "\"C:\\Tools\\Regina here\\regina.exe\" -p \"%1\" %*" /f >/dev/null
 wine "$setup" /S || fail "silent install into the folder of the .rexx command: exit $?"
 installed "Tools/Regina here"
-wine reg delete 'HKCR\Regina' /f >/dev/null
+reg delete 'HKCR\Regina' /f >/dev/null
 
 # 3. Named only by REGINA_HOME, set for the whole system as Regina's installer sets it.
 place "Rexx/Regina" "$regina"
-wine reg add 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v REGINA_HOME \
+reg add 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v REGINA_HOME \
   /d 'C:\Rexx\Regina' /f >/dev/null && wineserver -k
 wine "$setup" /S || fail "silent install into REGINA_HOME: exit $?"
 installed "Rexx/Regina"
-wine reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v REGINA_HOME /f >/dev/null
+reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v REGINA_HOME /f >/dev/null
 wineserver -k
 
 # Refusals: no install, a non-zero exit.
