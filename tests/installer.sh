@@ -90,9 +90,10 @@ wineserver -k
 # Refusals: no install, a non-zero exit.
 mkdir -p "$c/Empty"
 if wine "$setup" /S '/D=C:\Empty'; then fail "installed where there is no Regina"; fi
-place "Other width" "$other"
-if wine "$setup" /S '/D=C:\Other width'; then fail "installed beside a Regina of the other width"; fi
-[ ! -e "$c/Empty/qirven.dll" ] && [ ! -e "$c/Other width/qirven.dll" ] || fail "a refused install left qirven.dll"
+place OtherWidth "$other"
+# (Wine quotes an argument with a blank, and NSIS reads no quoted /D=.)
+if wine "$setup" /S '/D=C:\OtherWidth'; then fail "installed beside a Regina of the other width"; fi
+[ ! -e "$c/Empty/qirven.dll" ] && [ ! -e "$c/OtherWidth/qirven.dll" ] || fail "a refused install left qirven.dll"
 echo "  refused: a folder without regina.exe, a Regina of the other width"
 
 wineserver -k
