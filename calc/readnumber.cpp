@@ -64,6 +64,14 @@ bool islarge(const char *p, const char *stop, bool hex) {
   // strtod reads 0x with no hexadecimal digit after it as 0; from_chars would
   // take a sign, inf or nan there.
   if (hex && !(p != end && (isxdigitc(*p) || (*p == '.' && p + 1 != end && isxdigitc(p[1]))))) end = p;
+  // strtod takes a binary exponent only with digits after p and one sign;
+  // libstdc++ (12 and 14) reads "0x1p+-3" as 2^-3, where strtod reads 1.
+  if (hex) {
+    const char *e = std::find_if(p, end, [](char c) { return (c | 0x20) == 'p'; });
+    const char *d = e == end ? end : e + 1;
+    if (d != end && (*d == '+' || *d == '-')) ++d;
+    if (d == end || !isdigitc(*d)) end = e;
+  }
   double v = 0;
   auto [stop, ec] = std::from_chars(p, end, v, hex ? std::chars_format::hex : std::chars_format::general);
   if (ec == std::errc::result_out_of_range) v = islarge(p, stop, hex) ? HUGE_VAL : 0.0;

@@ -72,10 +72,10 @@ std::string randomtext(std::mt19937_64 &rng) {
   switch (rng() % 10) {
     case 0: t += pick({"inf", "INF", "Infinity", "infinit", "nan", "NaN", "nan()", "nan(123)", "nan(0x7ff)", "nan(", "in"}); break;
     case 1: t += pick({"0x", "0X"}) + digits(40, "0123456789abcdefABCDEF") + pick({"", ".", "."}) +
-                 digits(40, "0123456789abcdef") + pick({"", "p", "P", "p+", "p-"}) + digits(6); break;
+                 digits(40, "0123456789abcdef") + pick({"", "p", "P", "p+", "p-", "p+-"}) + digits(6); break;
     default:
       t += pick({"", "0", "00"}) + digits(900) + pick({"", ".", ".", ","}) + digits(900);
-      if (rng() % 2) t += pick({"e", "E", "e+", "e-", "E-"}) + digits(5);
+      if (rng() % 2) t += pick({"e", "E", "e+", "e-", "E-", "e+-"}) + digits(5);
       break;
   }
   t += pick({"", "", "", "x", "e", ".", "abc", " 1", "_5", "e5e5"});
