@@ -3,12 +3,17 @@
 # Debian system (debootstrap's minbase with git and sudo added), from a clone
 # of this repository, as an ordinary user with sudo. Fails if the script
 # fails or leaves the clone unclean.
-#   .ci/chroot.sh RELEASE SCRIPT [VAR=value...]
+#   .ci/chroot.sh [--userns] RELEASE SCRIPT [VAR=value...]
 #     RELEASE: bookworm (Debian 12), trixie (Debian 13) or sid (unstable)
 #     SCRIPT:  a path in the clone, run there with the variables given
+#     --userns: the chroot entered from a user namespace of its own, where
+#               users 0-65535 are themselves and may mount a binfmt_misc of
+#               their own (a chrooted process cannot make the namespace)
 #   .ci/chroot.sh RELEASE --base
 #     only makes the fresh system, for the runs of this CI run to copy
 set -euo pipefail
+userns=()
+if [ "$1" = --userns ]; then userns=(userns); shift; fi
 release=$1 script=$2
 shift 2
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,6 +33,18 @@ unmountall() {
 }
 trap unmountall EXIT
 bind() { mkdir -p "$dir$2" && mount --bind "$1" "$dir$2"; }
+# userns COMMAND...: COMMAND in a new user and mount namespace, its uid and
+# gid maps written from here (unshare's own need /etc/subuid entries).
+userns() {
+  unshare --user --mount -- bash -c 'until grep -q . /proc/self/uid_map; do sleep 0.05; done; exec "$@"' - "$@" &
+  local pid=$!
+  until [ "$(readlink "/proc/$pid/ns/user")" != "$(readlink /proc/self/ns/user)" ]; do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo '0 0 65536' >"/proc/$pid/uid_map" && echo '0 0 65536' >"/proc/$pid/gid_map"
+  wait "$pid"
+}
 
 mkdir -p "$(dirname "$base")"
 if [ "$script" = --base ]; then
@@ -67,7 +84,7 @@ chroot "$dir" useradd --create-home --shell /bin/bash dev
 echo 'dev ALL=(ALL) NOPASSWD: ALL' >"$dir/etc/sudoers.d/dev"
 git clone -q "$src" "$dir/home/dev/qirven"
 chroot "$dir" chown -R dev: /home/dev/qirven
-chroot "$dir" sudo -u dev -H env "$@" bash -c '
+"${userns[@]}" chroot "$dir" sudo -u dev -H env "$@" bash -c '
   set -e
   cd ~/qirven
   echo "== $(. /etc/os-release && echo "$PRETTY_NAME"): $0"

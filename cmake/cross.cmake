@@ -5,7 +5,8 @@
 #   -DQIRVEN_MULTIARCH=s390x-linux-gnu the target's library folder name (i386-linux-gnu for i386)
 #   -DQIRVEN_SYSROOT=/path             the target's Regina, C and C++ libraries unpacked; for
 #                                      Windows, Regina's bin/, include/ and lib/
-#   -DQIRVEN_QEMU=qemu-s390x           runs the target's programs, tests and regina (wine for Windows)
+#   -DQIRVEN_QEMU=qemu-s390x           runs the target's programs, tests and regina (a Wine loader,
+#                                      /usr/lib/wine/wine64, for Windows)
 # tools/dev.sh cross ARCH and tools/dev.sh windows fill these in; tools/dev.sh
 # package ARCH gives them as environment variables of the same names, through
 # dpkg-buildpackage.

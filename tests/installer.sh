@@ -1,100 +1,202 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine, with Regina laid out as its own installer
-# lays it out, in three places that the installer must find by itself:
-# Regina's default folder, a folder named only by the command for .rexx files
-# (HKCR\Regina\shell\open\command), and one named only by REGINA_HOME. Each
-# time: a silent install, the case files and the documentation's examples run
-# by that regina.exe from another folder, a silent uninstall. Also: the
-# refusals (no Regina; a Regina of the other width), an install over an
-# install, and the DLL's version resource.
-#   tests/installer.sh WORKDIR VERSION BITS REGINABIN OTHERREGINABIN
+# lays it out, found by the installer the ways Regina's installer leaves it:
+# its default folder, the command for .rexx files (HKCR\Regina\shell\open\command;
+# quoted, unquoted with blanks, REG_EXPAND_SZ), a quoted REGINA_HOME, PATH; past
+# a Regina of the other width. A silent install, the case files and the
+# documentation's examples run by that regina.exe, a silent uninstall that
+# leaves Regina's files as they were. Then what must never be called success:
+# an upgrade and an uninstall while a Regina program holds qirven.dll, a
+# failing earlier uninstaller, a downgrade; and the refusals, an uninstall
+# after Regina's, the version information of the files.
+#   tests/installer.sh WORKDIR VERSION BITS REGINABIN OTHERREGINABIN WINELOADER
 # REGINABIN and OTHERREGINABIN hold regina.exe and regina.dll of this width
-# and of the other one.
+# and of the other one; WINELOADER runs programs of this width.
 set -euo pipefail
-work=$1 version=$2 bits=$3 regina=$4 other=$5
+work=$1 version=$2 bits=$3 regina=$4 other=$5 wine=$6
+wine64=/usr/lib/wine/wine64
 tests=$(cd "$(dirname "$0")" && pwd)
 setup=$(dirname "$tests")/dist/qirven-$version-win$bits-setup.exe
-export WINEPREFIX=$work/wine-installer$bits WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-rm -rf "$WINEPREFIX" && wineboot -i >/dev/null 2>&1 && wineserver -w
+export WINEPREFIX=$work/wine-installer$bits WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+rm -rf "$WINEPREFIX" && "$wine64" wineboot -i >/dev/null 2>&1 && wineserver -w
 c=$WINEPREFIX/drive_c
-programfiles="Program Files"
-[ "$bits" = 64 ] || programfiles="Program Files (x86)"
+programfiles="Program Files" triplet=x86_64-w64-mingw32ucrt
+[ "$bits" = 64 ] || { programfiles="Program Files (x86)"; triplet=i686-w64-mingw32; }
+default="$programfiles/rexx.org/Regina"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Qirven'
-windres=x86_64-w64-mingw32ucrt-windres
-[ "$bits" = 64 ] || windres=i686-w64-mingw32-windres
+envkey='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
 unset REGINA_HOME
 failed=0
 fail() { echo "  FAIL: $*"; failed=1; }
-# The registry as a program of this width sees it: Wine's reg.exe in that view.
-reg() { wine reg "$@" /reg:"$bits"; }
+# The registry as a program of this width sees it.
+reg() { "$wine64" reg "$@" /reg:"$bits"; }
+win() { echo "C:\\$(tr / '\\' <<<"$1")"; }
+ascii() { LC_ALL=C tr -cd '\11\12\40-\176'; }
+# expect CODE WHAT COMMAND...: COMMAND exits with CODE.
+expect() {
+  local code=$1 what=$2 rc=0
+  shift 2
+  "$@" >/dev/null 2>&1 || rc=$?
+  [ "$rc" = "$code" ] || fail "$what: exit code $rc, not $code"
+}
+install() { expect "$1" "$2" "$wine" "$setup" /S "${@:3}"; }
+# A system-wide environment variable, as Regina's installer sets REGINA_HOME.
+setenv() { reg add "$envkey" /v "$1" /d "$2" /f >/dev/null && wineserver -k; }
+unsetenv() { reg delete "$envkey" /v "$1" /f >/dev/null && wineserver -k; }
 
-# place FOLDER BIN: a Regina of BIN's width in C:\FOLDER, as its installer leaves it.
-# Its files are noted, to be found the same after the uninstall.
+# place FOLDER BIN: a Regina of BIN's width in C:\FOLDER; its files are noted.
 place() { mkdir -p "$c/$1" && cp "$2/regina.exe" "$2/regina.dll" "$c/$1/" && reginafiles=$(fingerprint "$1"); }
 fingerprint() { (cd "$c/$1" && find . -type d && find . -type f -exec sha256sum {} +) | sort; }
+# What an install is: its DLL, its entry's version and folder, its uninstaller.
+state() {
+  sha256sum "$c/$1/qirven.dll" "$c/$1/Qirven/uninstall.exe" 2>&1
+  reg query "$key" 2>&1 | grep -E 'DisplayVersion|InstallLocation' || echo "no entry"
+}
 
-# installed FOLDER: Qirven is in C:\FOLDER; the case files and the installed
-# reference's examples run there from another current folder; then the silent
-# uninstaller leaves Regina's files as they were.
+# installed FOLDER [cases]: Qirven is in C:\FOLDER with its entry; with
+# "cases", the case files and the installed reference's examples run there
+# from another current folder; then the silent uninstaller (as the entry's
+# QuietUninstallString runs it) leaves Regina's files as they were.
 installed() {
-  local folder=$1 win out
-  win=C:\\$(tr / '\\' <<<"$folder")
-  [ -f "$c/$folder/qirven.dll" ] || { fail "no qirven.dll in $win"; return; }
-  cmp -s "$c/$folder/Qirven/reference.md" "$tests/../docs/reference.md" || fail "no documents in $win\\Qirven"
-  reg query "$key" /v InstallLocation 2>/dev/null | grep -qF "$win" || fail "no Add/Remove Programs entry for $win"
+  local folder=$1 out
+  [ -f "$c/$folder/qirven.dll" ] || { fail "no qirven.dll in $(win "$folder")"; return; }
+  cmp -s "$c/$folder/Qirven/reference.md" "$tests/../docs/reference.md" || fail "no documents in $(win "$folder/Qirven")"
+  # (reg.exe writes to a pipe in Windows' ANSI code page: the letters beyond ASCII are left out.)
+  reg query "$key" /v InstallLocation 2>/dev/null | ascii | grep -qF "$(win "$folder" | ascii)" ||
+    fail "no Add/Remove Programs entry for $(win "$folder")"
   reg query "$key" /v DisplayVersion 2>/dev/null | grep -qF "$version" || fail "the entry's version is not $version"
-  out=$(cd "$work" && wine "$c/$folder/regina.exe" "$tests/rexx/runcases.rexx" \
-    "$(printf "$tests/rexx/%s.cases " unary angles powerpi conventions large)$tests/../docs/reference.md" 2>/dev/null) ||
-    fail "cases failed with $win\\regina.exe"
-  tr -d '\r' <<<"$out" | sed -n 's/^FAIL/  &/p'
-  wine "$c/$folder/Qirven/uninstall.exe" /S && wineserver -w  # it runs on from a copy of itself
-  [ ! -e "$c/$folder/qirven.dll" ] && [ ! -e "$c/$folder/Qirven" ] || fail "the uninstaller left files in $win"
+  if [ "${2:-}" = cases ]; then
+    out=$(cd "$work" && "$wine" "$c/$folder/regina.exe" "$tests/rexx/runcases.rexx" \
+      "$(printf "$tests/rexx/%s.cases " unary angles powerpi conventions large)$tests/../docs/reference.md" 2>/dev/null) ||
+      fail "cases failed with $(win "$folder")\\regina.exe"
+    tr -d '\r' <<<"$out" | sed -n 's/^FAIL/  &/p'
+    out="; $(tr -d '\r' <<<"$out" | awk '/ cases$/ { n += $(NF - 1) } END { print n }') cases and examples passed"
+  fi
+  "$wine" "$c/$folder/Qirven/uninstall.exe" /S && wineserver -w  # it runs on from a copy of itself
+  [ ! -e "$c/$folder/qirven.dll" ] && [ ! -e "$c/$folder/Qirven" ] || fail "the uninstaller left files in $(win "$folder")"
   ! reg query "$key" >/dev/null 2>&1 || fail "the uninstaller left the Add/Remove Programs entry"
-  [ "$(fingerprint "$folder")" = "$reginafiles" ] || fail "the uninstaller changed Regina's files in $win"
-  echo "  $win: installed; $(tr -d '\r' <<<"$out" | awk '/ cases$/ { n += $(NF - 1) } END { print n }') cases" \
-    "and examples passed; uninstalled, Regina's files untouched"
+  [ "$(fingerprint "$folder")" = "$reginafiles" ] || fail "the uninstaller changed Regina's files in $(win "$folder")"
+  echo "  $(win "$folder"): installed${out:-}; uninstalled, Regina's files untouched"
+}
+
+# versioninfo FILE: FILE's version resource names this version.
+versioninfo() {
+  local resource
+  resource=$("$triplet-windres" -i "$1" -O rc 2>/dev/null) || true
+  grep -q "VALUE \"ProductVersion\", \"$version\"" <<<"$resource" && grep -q 'VALUE "ProductName", "Qirven"' <<<"$resource" &&
+    grep -q 'VALUE "CompanyName", "The Qirven developers"' <<<"$resource" && grep -q '"LegalCopyright", "Copyright' <<<"$resource" ||
+    fail "$(basename "$1") has no version information for Qirven $version"
 }
 
 echo "== $(basename "$setup")"
+versioninfo "$setup"
 # 1. Regina's default folder.
-place "$programfiles/rexx.org/Regina" "$regina"
-wine "$setup" /S || fail "silent install into the default folder: exit $?"
-# The version resource, read back from the installed DLL.
-resource=$("$windres" -i "$c/$programfiles/rexx.org/Regina/qirven.dll" -O rc 2>/dev/null) || true
-grep -q "FILEVERSION ${version//./, }, 0" <<<"$resource" || fail "FILEVERSION is not $version"
-grep -q "VALUE \"ProductVersion\", \"$version\"" <<<"$resource" || fail "ProductVersion is not $version"
-grep -q 'VALUE "OriginalFilename", "qirven.dll"' <<<"$resource" || fail "OriginalFilename is not qirven.dll"
-echo "  qirven.dll's version resource: $(sed -n 's/.*"FileVersion", "\(.*\)"/\1/p' <<<"$resource")"
-installed "$programfiles/rexx.org/Regina"
-# Installed over an install of the same version: the second replaces the first.
-wine "$setup" /S && wine "$setup" /S || fail "installing over an install: exit $?"
-installed "$programfiles/rexx.org/Regina"
+place "$default" "$regina"
+install 0 "silent install into the default folder"
+versioninfo "$c/$default/qirven.dll"
+versioninfo "$c/$default/Qirven/uninstall.exe"
+grep -q "FILEVERSION ${version//./, }, 0" <<<"$("$triplet-windres" -i "$c/$default/qirven.dll" -O rc)" ||
+  fail "qirven.dll's FILEVERSION is not $version"
+entry=$(reg query "$key" 2>/dev/null | tr -d '\r')
+grep DisplayIcon <<<"$entry" | grep -qF "$(win "$default")\\Qirven\\uninstall.exe" &&
+  grep -q "VersionMajor.*0x${version%%.*}$" <<<"$entry" ||
+  fail "the entry has no DisplayIcon or VersionMajor"
+installed "$default" cases
+# Over an install of the same version: the second replaces the first.
+install 0 "a first install" && install 0 "installing over an install"
+installed "$default"
 rm -rf "$c/$programfiles/rexx.org"
 
-# 2. Named only by the command that opens .rexx files.
-place "Tools/Regina here" "$regina"
-reg add 'HKCR\Regina\shell\open\command' /ve /d "\"C:\\Tools\\Regina here\\regina.exe\" -p \"%1\" %*" /f >/dev/null
-wine "$setup" /S || fail "silent install into the folder of the .rexx command: exit $?"
-installed "Tools/Regina here"
+# 2. Named only by the command for .rexx files: REG_EXPAND_SZ in a folder
+# with blanks and letters beyond ASCII; REGINA_HOME, quoted, names a Regina of
+# the other width, which the search passes by.
+place "Rexx/Other" "$other"
+setenv REGINA_HOME '"C:\Rexx\Other"'
+place "Tools/Régina ñ here" "$regina"
+reg add 'HKCR\Regina\shell\open\command' /ve /t REG_EXPAND_SZ /d '"%SystemDrive%\Tools\Régina ñ here\regina.exe" -p "%1" %*' /f >/dev/null
+install 0 "silent install into the folder of a REG_EXPAND_SZ .rexx command"
+installed "Tools/Régina ñ here" cases
+unsetenv REGINA_HOME
+# The command unquoted, its path with blanks.
+reg add 'HKCR\Regina\shell\open\command' /ve /d 'C:\Tools\Régina ñ here\regina.exe %1' /f >/dev/null
+install 0 "silent install into the folder of an unquoted .rexx command"
+installed "Tools/Régina ñ here"
 reg delete 'HKCR\Regina' /f >/dev/null
 
-# 3. Named only by REGINA_HOME, set for the whole system as Regina's installer sets it.
+# 3. Named only by REGINA_HOME, quoted.
 place "Rexx/Regina" "$regina"
-reg add 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v REGINA_HOME \
-  /d 'C:\Rexx\Regina' /f >/dev/null && wineserver -k
-wine "$setup" /S || fail "silent install into REGINA_HOME: exit $?"
+setenv REGINA_HOME '"C:\Rexx\Regina"'
+install 0 "silent install into REGINA_HOME"
 installed "Rexx/Regina"
-reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v REGINA_HOME /f >/dev/null
-wineserver -k
+unsetenv REGINA_HOME
 
-# Refusals: no install, a non-zero exit.
-mkdir -p "$c/Empty"
-if wine "$setup" /S '/D=C:\Empty'; then fail "installed where there is no Regina"; fi
+# 4. On PATH, a folder with blanks, quoted; not in the installer's own
+# folder, which is also the current one.
+place "On Path" "$regina"
+place "Here" "$regina"
+cp "$setup" "$c/Here/"
+(cd "$c/Here" && export WINEPATH='C:\Nowhere;"C:\On Path"' && expect 0 "silent install from PATH" "$wine" "$(basename "$setup")" /S)
+[ ! -e "$c/Here/qirven.dll" ] || fail "installed into the installer's own folder, which is not on PATH"
+installed "On Path"
+
+# 5. A Regina program holds qirven.dll: an upgrade and an uninstall exit 3
+# and leave the earlier install whole; once it ends, both succeed.
+place Held "$regina"
+install 0 "silent install into C:\\Held" /D='C:\Held'
+printf '\n' >>"$c/Held/qirven.dll"  # an earlier version's DLL, told apart
+reg add "$key" /v DisplayVersion /d 1.0.0 /f >/dev/null
+printf "call RxFuncAdd 'mathloadfuncs', 'qirven', 'mathloadfuncs'\ncall mathloadfuncs\nsay 'holding'\npull .\n" >"$work/hold.rexx"
+rm -f "$work/hold.fifo" && mkfifo "$work/hold.fifo"
+exec 3<>"$work/hold.fifo"
+(cd "$c/Held" && exec "$wine" regina.exe "$work/hold.rexx" <&3 >"$work/hold.log" 2>&1) &
+holder=$!
+for _ in $(seq 300); do grep -q holding "$work/hold.log" 2>/dev/null && break; sleep 0.2; done
+grep -q holding "$work/hold.log" || fail "regina.exe did not load qirven.dll to hold it"
+before=$(state Held)
+install 3 "upgrading while qirven.dll is in use" /D='C:\Held'
+[ "$(state Held)" = "$before" ] || fail "a refused upgrade changed the earlier install"
+# The uninstaller run in place waits and tells its exit code.
+expect 3 "uninstalling while qirven.dll is in use" "$wine" "$c/Held/Qirven/uninstall.exe" /S '_?=C:\Held\Qirven'
+[ "$(state Held)" = "$before" ] || fail "a refused uninstall changed the install"
+echo >&3 && wait "$holder" && exec 3>&-
+install 0 "upgrading once qirven.dll is free" /D='C:\Held'
+cmp -s "$c/Held/qirven.dll" "$work/files$bits/qirven.dll" || fail "the upgrade left the earlier DLL"
+echo "  while a Regina program held qirven.dll: upgrade and uninstall refused with exit code 3, the install whole"
+
+# 6. The earlier install's uninstaller fails: exit 4, the earlier install whole.
+mv "$c/Held/Qirven/uninstall.exe" "$work/uninstall.exe"
+printf 'int main(void) { return 1; }\n' | "$triplet-gcc" -x c - -o "$c/Held/Qirven/uninstall.exe"
+before=$(state Held)
+install 4 "installing after a failing uninstaller" /D='C:\Held'
+[ "$(state Held)" = "$before" ] || fail "a failed earlier uninstall was followed by changes"
+mv "$work/uninstall.exe" "$c/Held/Qirven/uninstall.exe"
+
+# 7. An older version over a newer one: exit 5, unless /DOWNGRADE.
+reg add "$key" /v DisplayVersion /d 99.0.0 /f >/dev/null
+before=$(state Held)
+install 5 "a silent downgrade" /D='C:\Held'
+[ "$(state Held)" = "$before" ] || fail "a refused downgrade changed the install"
+install 0 "a downgrade with /DOWNGRADE" /DOWNGRADE /D='C:\Held'
+installed Held
+echo "  refused: a failing earlier uninstaller (exit code 4), a silent downgrade (5); /DOWNGRADE downgrades"
+
+# 8. Regina removed before Qirven: the uninstaller removes the rest.
+install 0 "silent install into C:\\Held" /D='C:\Held'
+rm "$c/Held/regina.exe" "$c/Held/regina.dll"
+"$wine" "$c/Held/Qirven/uninstall.exe" /S && wineserver -w
+[ ! -e "$c/Held" ] && ! reg query "$key" >/dev/null 2>&1 || fail "Qirven was not removed after Regina"
+echo "  uninstalled after Regina: nothing left"
+
+# 9. Refusals: exit 2, nothing written. (Wine quotes an argument with a
+# blank, and NSIS reads no quoted /D=.)
+mkdir -p "$c/Empty" "$c/Junk" && echo "not a program" >"$c/Junk/regina.exe"
 place OtherWidth "$other"
-# (Wine quotes an argument with a blank, and NSIS reads no quoted /D=.)
-if wine "$setup" /S '/D=C:\OtherWidth'; then fail "installed beside a Regina of the other width"; fi
-[ ! -e "$c/Empty/qirven.dll" ] && [ ! -e "$c/OtherWidth/qirven.dll" ] || fail "a refused install left qirven.dll"
-echo "  refused: a folder without regina.exe, a Regina of the other width"
+install 2 "installing where there is no Regina" /D='C:\Empty'
+install 2 "installing beside a Regina of the other width" /D='C:\OtherWidth'
+install 2 "installing beside a regina.exe that is no program" /D='C:\Junk'
+[ ! -e "$c/Empty/qirven.dll" ] && [ ! -e "$c/OtherWidth/qirven.dll" ] && [ ! -e "$c/Junk/qirven.dll" ] ||
+  fail "a refused install left qirven.dll"
+echo "  refused with exit code 2: no regina.exe, a Regina of the other width, a regina.exe that is no program"
 
 wineserver -k
 exit "$failed"

@@ -13,7 +13,8 @@
 #   tools/dev.sh bench            build and run the benchmarks
 #   tools/dev.sh windows          build the zips and installers for 64- and 32-bit Windows
 #                                 in dist/ and test them under Wine (Debian 13 or later);
-#                                 the 32-bit ones where Wine can run 32-bit programs;
+#                                 the 32-bit ones with i386 added, under qemu-i386 where
+#                                 the machine runs no 32-bit code (--emulate-i386: always);
 #                                 with --untested, only build them
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,20 +25,8 @@ allarchs=(amd64 arm64 armel armhf i386 loong64 mips64el ppc64el riscv64 s390x)
 packages=(cmake g++ make regina-rexx libregina3-dev googletest libgtest-dev libbenchmark-dev
           valgrind clang libclang-rt-dev locales binutils pkgconf dpkg-dev debhelper man-db lintian)
 
-sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
-
-# Installs the packages named that are not installed yet.
-need() {
-  local missing=()
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-  done
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "== installing: ${missing[*]}"
-    sudo_ apt-get update -qq
-    sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-  fi
-}
+# shellcheck source=tools/common.sh
+source "$root/tools/common.sh"
 
 deps() {
   need "${packages[@]}"
@@ -336,7 +325,7 @@ case "${1:-}" in
   windows)
     # shellcheck source=tools/windows.sh
     source "$root/tools/windows.sh"
-    windows "${2:-}"
+    windows "$root" "${2:-}"
     ;;
   bench)
     deps
@@ -344,7 +333,7 @@ case "${1:-}" in
     (cd build-bench && cmake --build . --target bench-all)
     ;;
   *)
-    sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

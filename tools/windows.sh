@@ -1,17 +1,20 @@
-# The Windows job of tools/dev.sh (tools/dev.sh windows [--untested]),
-# sourced by it: it uses dev.sh's helpers (need, build, privateapt,
-# origsource, mirrorurl) and its $root.
-# shellcheck shell=bash disable=SC2154
+# The Windows job of tools/dev.sh (tools/dev.sh windows [--untested | --emulate-i386]),
+# sourced by it: it uses dev.sh's build, privateapt, origsource and mirrorurl
+# and tools/common.sh's helpers. The tests of one width also run on their
+# own, for the namespace where 32-bit programs are emulated:
+#   bash tools/windows.sh wintest BITS DIR VERSION WINELOADER
+# shellcheck shell=bash
 
-# windows: qirven.dll for 64- and 32-bit Windows, cross-built with Debian's
-# MinGW-w64 (the Universal C Runtime on 64-bit, msvcrt on 32-bit, Debian 13
-# and later) with musl's math, each in a zip and an NSIS installer in dist/,
-# identical from any build, with dist/SHA256SUMS. Tested under Wine with a
-# Windows regina.exe built from Regina's source: the 64-bit files always, the
-# 32-bit ones where Wine can run 32-bit programs.
+# windows ROOT [--untested | --emulate-i386]: qirven.dll for 64- and 32-bit
+# Windows, cross-built with Debian's MinGW-w64 (the Universal C Runtime on
+# 64-bit, msvcrt on 32-bit, Debian 13 and later) with musl's math, each in a
+# zip and an NSIS installer in dist/, identical from any build, with
+# dist/SHA256SUMS. Tested under Wine with a Windows regina.exe built from
+# Regina's source: the 64-bit files always, the 32-bit ones where Wine's
+# 32-bit part runs, natively or under qemu-i386 (--emulate-i386: even where
+# the machine runs 32-bit programs itself).
 windows() {
-  local dir="$root/build-windows" version stamp test64=yes test32=no
-  [ "${1:-}" != --untested ] || test64=no
+  local root=$1 mode=${2:-} dir=$1/build-windows version stamp loader64=/usr/lib/wine/wine64 loader32=
   apt-cache show g++-mingw-w64-ucrt64 >/dev/null 2>&1 ||
     { echo "tools/dev.sh windows needs MinGW-w64 with the Universal C Runtime: Debian 13 or later"; return 1; }
   need cmake g++ make regina-rexx libregina3-dev googletest g++-mingw-w64-ucrt64 g++-mingw-w64-i686 wine wine64 \
@@ -28,76 +31,83 @@ windows() {
     tar -C "$dir/src.new" -xf "$(origsource musl "$dir")"
     mv "$dir/src.new" "$dir/src"
   fi
-  if [ "$test64" = yes ]; then
-    echo "== the lines of every kind of call on Linux, the reference"
-    build "$dir/linux" -DQIRVEN_TESTS=OFF >/dev/null
-    REGINA_ADDON_DIR="$dir/linux/lib" regina "$root/tests/rexx/everycall.rexx" >"$dir/linux.lines"
-  fi
   version=$(dpkg-parsechangelog -l "$root/debian/changelog" -SVersion)
   # File times in the zips: the changelog's, as SOURCE_DATE_EPOCH is in Debian.
   stamp=$(date -u -d "@$(dpkg-parsechangelog -l "$root/debian/changelog" -STimestamp)" '+%Y-%m-%d %H:%M:%S UTC')
   rm -rf "$root/dist" && mkdir -p "$root/dist"
-  # Wine runs 32-bit programs with its i386 part, which needs i386 as a
-  # foreign architecture and a kernel that runs 32-bit x86 code.
-  if [ "$test64" = no ]; then
-    echo "== built only, not tested"
-  elif ! "$(dpkg -L libc6-i386 | grep -m1 '/ld-linux\.so\.2$')" --version >/dev/null 2>&1; then
-    echo "== 32-bit Windows: built, not tested: this machine's kernel runs no 32-bit x86 program, so Wine cannot"
+  # Wine's 32-bit part (wine32:i386) needs i386 as a foreign architecture,
+  # and 32-bit x86 code run by the kernel or, where it runs none, by
+  # qemu-i386 in a user namespace of its own.
+  if [ "$mode" = --untested ]; then
+    loader64= && echo "== built only, not tested"
   elif ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "== 32-bit Windows: built, not tested: Wine's 32-bit part needs i386 (sudo dpkg --add-architecture i386)"
-  else
+  elif runs_i386 && [ "$mode" != --emulate-i386 ]; then
     need wine32:i386
-    test32=yes
+    loader32=/usr/lib/wine/wine
+  elif ! in_userns && ! unshare --user --map-root-user --mount true 2>/dev/null; then
+    echo "== 32-bit Windows: built, not tested: this machine runs no 32-bit x86 program, and no user namespace" \
+      "can be made here to emulate them in (a chroot must be entered from one)"
+  else
+    need wine32:i386 qemu-user gcc-i686-linux-gnu
+    loader32=$dir/wine32/lib/wine/wine
+    wineloader32 "$root" "$dir/wine32"
   fi
-  winbuild 64 x86_64-w64-mingw32ucrt "$test64"
-  winbuild 32 i686-w64-mingw32 "$test32"
-  if [ "$test64" = yes ]; then
-    echo "== the installers under Wine"
-    bash "$root/tests/installer.sh" "$dir" "$version" 64 "$dir/regina64/bin" "$dir/regina32/bin"
+  if [ -n "$loader64" ]; then
+    echo "== the lines of every kind of call on Linux, the reference"
+    build "$dir/linux" -DQIRVEN_TESTS=OFF >/dev/null
+    REGINA_ADDON_DIR="$dir/linux/lib" regina "$root/tests/rexx/everycall.rexx" >"$dir/linux.lines"
   fi
-  if [ "$test32" = yes ]; then
-    bash "$root/tests/installer.sh" "$dir" "$version" 32 "$dir/regina32/bin" "$dir/regina64/bin"
+  winregina 64 x86_64-w64-mingw32ucrt "$dir" "$root"
+  winregina 32 i686-w64-mingw32 "$dir" "$root"
+  winbuild 64 x86_64-w64-mingw32ucrt "$dir" "$root" "$version" "$stamp" "$loader64"
+  winbuild 32 i686-w64-mingw32 "$dir" "$root" "$version" "$stamp" "$loader32"
+  [ -z "$loader64" ] || wintest 64 "$dir" "$version" "$loader64"
+  if [ "$loader32" = /usr/lib/wine/wine ]; then
+    wintest 32 "$dir" "$version" "$loader32"
+  elif [ -n "$loader32" ]; then
+    wineserver -w  # no server of this user's may serve the prefix from outside the namespace
+    emulated /usr/bin/qemu-i386 bash "$root/tools/windows.sh" wintest 32 "$dir" "$version" "$loader32"
   fi
   (cd "$root/dist" && LC_ALL=C sha256sum -- *.zip *.exe >SHA256SUMS)
   sed 's/^/  /' "$root/dist/SHA256SUMS"
 }
 
-# winbuild BITS TRIPLET TEST: Regina for Windows, qirven.dll, the zip and the
-# installer for 32- or 64-bit Windows; with TEST=yes, their tests under Wine.
+# winregina BITS TRIPLET DIR ROOT: Regina 3.9.5 for 32- or 64-bit Windows in
+# DIR/reginaBITS, from its source in DIR/src.
+winregina() {
+  local bits=$1 triplet=$2 regina=$3/regina$1 root=$4 src
+  [ ! -x "$regina/bin/regina.exe" ] || return 0
+  echo "== Regina 3.9.5 for $bits-bit Windows, from its source"
+  src=$(echo "$3"/src/regina-rexx-*)
+  sed -f "$root/tools/regina-mingw.sed" "$src/makefile.win32.mingw" >"$src/makefile.cross"
+  rm -rf "$regina.build" && mkdir -p "$regina.build" "$regina/bin" "$regina/include" "$regina/lib"
+  # 32-bit regina.dll exports its stdcall API by plain names too, as Regina's
+  # own does, and qirven.dll links against an import library of those names.
+  make -C "$regina.build" -r -j"$(nproc)" -f "$src/makefile.cross" REGINA_SRCDIR="$src" CC="$triplet-gcc" \
+    WINDRES="$triplet-windres" AR="$triplet-ar" BITS="$bits" GCI=N "TCPLIBS=-lwsock32 -l:libwinpthread.a" \
+    "OPTIMIZE=-O2 -DNDEBUG -Wno-error=incompatible-pointer-types -Wno-error=int-conversion \
+     -Wno-error=implicit-function-declaration '-Dmin(a,b)=((a)<(b)?(a):(b))'" \
+    "LDFLAGS=-mwindows -mthreads -static-libgcc -Wl,--add-stdcall-alias,--output-def,regina.def" \
+    "LDFLAGS1=-mconsole -mthreads -static-libgcc" regina.exe \
+    >"$regina.log" 2>&1 || { tail -30 "$regina.log"; return 1; }
+  cp "$regina.build"/regina.{exe,dll} "$regina/bin/"
+  "$triplet-dlltool" -k -d "$regina.build/regina.def" -D regina.dll -l "$regina/lib/regina.a"
+  cp "$src/rexxsaa.h" "$regina/include/"
+}
+
+# winbuild BITS TRIPLET DIR ROOT VERSION STAMP [WINELOADER]: qirven.dll for
+# 32- or 64-bit Windows in DIR/winBITS, its zip and installer in ROOT/dist;
+# with WINELOADER, its tests too, run by that loader.
 winbuild() {
-  local bits=$1 triplet=$2 test=$3 regina="$dir/regina$1" src files="$dir/files$1"
-  src=$(echo "$dir"/src/regina-rexx-*)
-  if [ ! -x "$regina/bin/regina.exe" ]; then
-    echo "== Regina 3.9.5 for $bits-bit Windows, from its source"
-    sed -f "$root/tools/regina-mingw.sed" "$src/makefile.win32.mingw" >"$src/makefile.cross"
-    rm -rf "$regina.build" && mkdir -p "$regina.build" "$regina/bin" "$regina/include" "$regina/lib"
-    # 32-bit regina.dll exports its stdcall API by plain names too, as Regina's
-    # own does, and qirven.dll links against an import library of those names.
-    make -C "$regina.build" -r -j"$(nproc)" -f "$src/makefile.cross" REGINA_SRCDIR="$src" CC="$triplet-gcc" \
-      WINDRES="$triplet-windres" AR="$triplet-ar" BITS="$bits" GCI=N "TCPLIBS=-lwsock32 -l:libwinpthread.a" \
-      "OPTIMIZE=-O2 -DNDEBUG -Wno-error=incompatible-pointer-types -Wno-error=int-conversion \
-       -Wno-error=implicit-function-declaration '-Dmin(a,b)=((a)<(b)?(a):(b))'" \
-      "LDFLAGS=-mwindows -mthreads -static-libgcc -Wl,--add-stdcall-alias,--output-def,regina.def" \
-      "LDFLAGS1=-mconsole -mthreads -static-libgcc" regina.exe \
-      >"$regina.log" 2>&1 || { tail -30 "$regina.log"; return 1; }
-    cp "$regina.build"/regina.{exe,dll} "$regina/bin/"
-    "$triplet-dlltool" -k -d "$regina.build/regina.def" -D regina.dll -l "$regina/lib/regina.a"
-    cp "$src/rexxsaa.h" "$regina/include/"
-  fi
-  echo "== qirven.dll for $bits-bit Windows$([ "$test" = yes ] && echo ", and its tests under Wine")"
-  local reference=()  # the lines that rexx.samelines compares with
-  [ "$test" = no ] || reference=(-DQIRVEN_REFERENCE="$dir/linux.lines")
+  local bits=$1 triplet=$2 dir=$3 root=$4 version=$5 stamp=$6 loader=${7:-} files=$3/files$1 tests=(-DQIRVEN_TESTS=OFF)
+  echo "== qirven.dll for $bits-bit Windows"
+  # The tests compare every kind of call with Linux's lines.
+  [ -z "$loader" ] || tests=(-DQIRVEN_TESTS=ON -DQIRVEN_QEMU="$loader" -DQIRVEN_REFERENCE="$dir/linux.lines")
   cmake -S "$root" -B "$dir/win$bits" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/cross.cmake" -DQIRVEN_TRIPLET="$triplet" \
-    -DQIRVEN_SYSROOT="$regina" -DQIRVEN_QEMU=wine -DQIRVEN_MUSL_SOURCE="$(echo "$dir"/src/musl-*)" \
-    "${reference[@]}" -DCMAKE_BUILD_TYPE=Release -DQIRVEN_TESTS="$test" -DQIRVEN_WERROR=ON >/dev/null
+    -DQIRVEN_SYSROOT="$dir/regina$bits" -DQIRVEN_MUSL_SOURCE="$(echo "$dir"/src/musl-*)" \
+    "${tests[@]}" -DCMAKE_BUILD_TYPE=Release -DQIRVEN_WERROR=ON >/dev/null
   cmake --build "$dir/win$bits" -j"$(nproc)" >/dev/null
-  if [ "$test" = yes ]; then
-    (cd "$dir/win$bits" && ctest --no-tests=error -j"$(nproc)" --output-on-failure >ctest.log 2>&1) ||
-      { grep -E -A12 "Failure|FAIL|DIFFERENT|tests passed" "$dir/win$bits/ctest.log" | head -80; return 1; }
-    grep "tests passed" "$dir/win$bits/ctest.log"
-    (cd "$dir/win$bits/lib" && wine regina.exe "$root/tests/rexx/everycall.rexx" "$dir/linux.lines" 2>/dev/null) |
-      tee "$dir/samelines$bits.log" | tail -1
-  fi
   rm -rf "$files" && mkdir -p "$files"
   cp "$dir/win$bits/lib/qirven.dll" "$files/"  # the DLL tested, stripped by the linker
   cp "$root/README.md" "$root/docs/reference.md" "$root/examples/tour.rexx" "$root/LICENSE" "$files/"
@@ -112,3 +122,40 @@ winbuild() {
     { cat "$dir/nsis$bits.log"; return 1; }
   echo "  dist/qirven-$version-win$bits.zip and dist/qirven-$version-win$bits-setup.exe: $(cd "$files" && echo *)"
 }
+
+# wintest BITS DIR VERSION WINELOADER: the tests of DIR/winBITS under Wine,
+# run by WINELOADER: the unit tests, the case files, the documentation's
+# examples and every kind of call against Linux's lines, then the installer.
+wintest() {
+  local bits=$1 dir=$2 version=$3 loader=$4 root
+  root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  echo "== $bits-bit Windows: the tests under Wine, run by $loader"
+  (cd "$dir/win$bits" && ctest --no-tests=error -j"$(nproc)" --output-on-failure >ctest.log 2>&1) ||
+    { grep -E -A12 "Failure|FAIL|DIFFERENT|tests passed" "$dir/win$bits/ctest.log" | head -80; return 1; }
+  grep "tests passed" "$dir/win$bits/ctest.log"
+  (cd "$dir/win$bits/lib" && "$loader" regina.exe "$root/tests/rexx/everycall.rexx" "$dir/linux.lines" 2>/dev/null) |
+    tail -1
+  bash "$root/tests/installer.sh" "$dir" "$version" "$bits" "$dir/regina$bits/bin" "$dir/regina$((96 - bits))/bin" "$loader"
+}
+
+# wineloader32 ROOT DIR: Wine's 32-bit loader linked at a fixed address
+# (tests/wineloader.c), in DIR/lib/wine within a copy of Wine's layout,
+# where Wine finds its data, its server and its 64-bit loader.
+wineloader32() {
+  local ntdll
+  ntdll=$(dpkg -L libwine:i386 | grep -m1 '/i386-unix/ntdll\.so$')
+  mkdir -p "$2/lib/wine" "$2/share"
+  i686-linux-gnu-gcc -O2 -Wall -Werror -no-pie -Wl,-Ttext-segment=0x7d000000 -DNTDLL="\"$ntdll\"" \
+    -o "$2/lib/wine/wine" "$1/tests/wineloader.c"
+  ln -sfn /usr/lib/wine/wine64 "$2/lib/wine/wine64"
+  ln -sfn /usr/lib/wine/wineserver "$2/lib/wine/wineserver"
+  ln -sfn /usr/share/wine "$2/share/wine"
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ] && [ "${1:-}" = wintest ]; then
+  set -euo pipefail
+  # shellcheck source=tools/common.sh
+  source "$(dirname "$0")/common.sh"
+  shift
+  wintest "$@"
+fi
