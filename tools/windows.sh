@@ -20,8 +20,8 @@ windows() {
   need cmake g++ make regina-rexx libregina3-dev googletest g++-mingw-w64-ucrt64 g++-mingw-w64-i686 wine wine64 \
     xz-utils nsis zip dpkg-dev libc6-i386
   mkdir -p "$dir/run" && chmod 700 "$dir/run"
-  # Wine's own prefix, without its .NET and browser add-ons.
-  export WINEPREFIX="$dir/wine" WINEDEBUG=-all XDG_RUNTIME_DIR="$dir/run" WINEDLLOVERRIDES="mscoree,mshtml="
+  # Wine without its .NET and browser add-ons.
+  export WINEDEBUG=-all XDG_RUNTIME_DIR="$dir/run" WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -d "$dir/src" ]; then
     privateapt "$dir/apt" amd64 \
       "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $(mirrorurl) trixie main"
@@ -50,8 +50,8 @@ windows() {
       "can be made here to emulate them in (a chroot must be entered from one)"
   else
     need wine32:i386 qemu-user gcc-i686-linux-gnu
-    loader32=$dir/wine32/lib/wine/wine
-    wineloader32 "$root" "$dir/wine32"
+    loader32=$dir/wineloader32/lib/wine/wine
+    wineloader32 "$root" "$dir/wineloader32"
   fi
   if [ -n "$loader64" ]; then
     echo "== the lines of every kind of call on Linux, the reference"
@@ -130,6 +130,10 @@ wintest() {
   local bits=$1 dir=$2 version=$3 loader=$4 root
   root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
   echo "== $bits-bit Windows: the tests under Wine, run by $loader"
+  # A prefix of this width's own, made where its programs run, so that Wine
+  # can put its 32-bit part in.
+  export WINEPREFIX="$dir/wine$bits"
+  [ -d "$WINEPREFIX" ] || { /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 && wineserver -w; }
   (cd "$dir/win$bits" && ctest --no-tests=error -j"$(nproc)" --output-on-failure >ctest.log 2>&1) ||
     { grep -E -A12 "Failure|FAIL|DIFFERENT|tests passed" "$dir/win$bits/ctest.log" | head -80; return 1; }
   grep "tests passed" "$dir/win$bits/ctest.log"
