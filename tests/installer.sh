@@ -28,6 +28,7 @@ envkey='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
 unset REGINA_HOME
 failed=0
 fail() { echo "  FAIL: $*"; failed=1; }
+passed() { [ "$failed" = 1 ] || echo "  $*"; }  # a summary, where nothing failed so far
 # The registry as a program of this width sees it.
 reg() { "$wine64" reg "$@" /reg:"$bits"; }
 win() { echo "C:\\$(tr / '\\' <<<"$1")"; }
@@ -76,7 +77,7 @@ installed() {
   [ ! -e "$c/$folder/qirven.dll" ] && [ ! -e "$c/$folder/Qirven" ] || fail "the uninstaller left files in $(win "$folder")"
   ! reg query "$key" >/dev/null 2>&1 || fail "the uninstaller left the Add/Remove Programs entry"
   [ "$(fingerprint "$folder")" = "$reginafiles" ] || fail "the uninstaller changed Regina's files in $(win "$folder")"
-  echo "  $(win "$folder"): installed${out:-}; uninstalled, Regina's files untouched"
+  passed "$(win "$folder"): installed${out:-}; uninstalled, Regina's files untouched"
 }
 
 # versioninfo FILE: FILE's version resource names this version.
@@ -161,7 +162,7 @@ expect 3 "uninstalling while qirven.dll is in use" "$wine" "$c/Held/Qirven/unins
 echo >&3 && wait "$holder" && exec 3>&-
 install 0 "upgrading once qirven.dll is free" /D='C:\Held'
 cmp -s "$c/Held/qirven.dll" "$work/files$bits/qirven.dll" || fail "the upgrade left the earlier DLL"
-echo "  while a Regina program held qirven.dll: upgrade and uninstall refused with exit code 3, the install whole"
+passed "while a Regina program held qirven.dll: upgrade and uninstall refused with exit code 3, the install whole"
 
 # 6. The earlier install's uninstaller fails: exit 4, the earlier install whole.
 mv "$c/Held/Qirven/uninstall.exe" "$work/uninstall.exe"
@@ -178,14 +179,14 @@ install 5 "a silent downgrade" /D='C:\Held'
 [ "$(state Held)" = "$before" ] || fail "a refused downgrade changed the install"
 install 0 "a downgrade with /DOWNGRADE" /DOWNGRADE /D='C:\Held'
 installed Held
-echo "  refused: a failing earlier uninstaller (exit code 4), a silent downgrade (5); /DOWNGRADE downgrades"
+passed "refused: a failing earlier uninstaller (exit code 4), a silent downgrade (5); /DOWNGRADE downgrades"
 
 # 8. Regina removed before Qirven: the uninstaller removes the rest.
 install 0 "silent install into C:\\Held" /D='C:\Held'
 rm "$c/Held/regina.exe" "$c/Held/regina.dll"
 "$wine" "$c/Held/Qirven/uninstall.exe" /S && wineserver -w
 [ ! -e "$c/Held" ] && ! reg query "$key" >/dev/null 2>&1 || fail "Qirven was not removed after Regina"
-echo "  uninstalled after Regina: nothing left"
+passed "uninstalled after Regina: nothing left"
 
 # 9. Refusals: exit 2, nothing written. (Wine quotes an argument with a
 # blank, and NSIS reads no quoted /D=.)
@@ -196,7 +197,7 @@ install 2 "installing beside a Regina of the other width" /D='C:\OtherWidth'
 install 2 "installing beside a regina.exe that is no program" /D='C:\Junk'
 [ ! -e "$c/Empty/qirven.dll" ] && [ ! -e "$c/OtherWidth/qirven.dll" ] && [ ! -e "$c/Junk/qirven.dll" ] ||
   fail "a refused install left qirven.dll"
-echo "  refused with exit code 2: no regina.exe, a Regina of the other width, a regina.exe that is no program"
+passed "refused with exit code 2: no regina.exe, a Regina of the other width, a regina.exe that is no program"
 
 wineserver -k
 exit "$failed"
