@@ -134,9 +134,10 @@ wintest() {
   # can put its 32-bit part in.
   export WINEPREFIX="$dir/wine$bits"
   [ -d "$WINEPREFIX" ] || { /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 && wineserver -w; }
-  # One server for all the tests: a client that met one as it timed out
-  # failed ("recvmsg: Connection reset by peer").
-  wineserver -p
+  # One server for all the tests (a client that met one as it timed out
+  # failed: "recvmsg: Connection reset by peer"), and Wine's services started
+  # first, so that they hold no test's output open.
+  wineserver -p && /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
   (cd "$dir/win$bits" && ctest --no-tests=error -j"$(nproc)" --output-on-failure >ctest.log 2>&1) ||
     { grep -E -A12 "Failure|FAIL|DIFFERENT|tests passed" "$dir/win$bits/ctest.log" | head -80; wineserver -k; return 1; }
   grep "tests passed" "$dir/win$bits/ctest.log"
