@@ -136,7 +136,9 @@ unsetenv REGINA_HOME
 place "On Path" "$regina"
 place "Here" "$regina"
 cp "$setup" "$c/Here/"
-(cd "$c/Here" && export WINEPATH='C:\Nowhere;"C:\On Path"' && expect 0 "silent install from PATH" "$wine" "$(basename "$setup")" /S)
+cd "$c/Here"
+WINEPATH='C:\Nowhere;"C:\On Path"' expect 0 "silent install from PATH" "$wine" "$(basename "$setup")" /S
+cd "$work"
 [ ! -e "$c/Here/qirven.dll" ] || fail "installed into the installer's own folder, which is not on PATH"
 installed "On Path"
 

@@ -66,7 +66,6 @@ windows() {
   if [ "$loader32" = /usr/lib/wine/wine ]; then
     wintest 32 "$dir" "$version" "$loader32"
   elif [ -n "$loader32" ]; then
-    wineserver -w  # no server of this user's may serve the prefix from outside the namespace
     emulated /usr/bin/qemu-i386 bash "$root/tools/windows.sh" wintest 32 "$dir" "$version" "$loader32"
   fi
   (cd "$root/dist" && LC_ALL=C sha256sum -- *.zip *.exe >SHA256SUMS)
@@ -98,7 +97,7 @@ winregina() {
 
 # winbuild BITS TRIPLET DIR ROOT VERSION STAMP [WINELOADER]: qirven.dll for
 # 32- or 64-bit Windows in DIR/winBITS, its zip and installer in ROOT/dist;
-# with WINELOADER, its tests too, run by that loader.
+# with WINELOADER, its tests too, for wintest to run with that loader.
 winbuild() {
   local bits=$1 triplet=$2 dir=$3 root=$4 version=$5 stamp=$6 loader=${7:-} files=$3/files$1 tests=(-DQIRVEN_TESTS=OFF)
   echo "== qirven.dll for $bits-bit Windows"
