@@ -133,8 +133,8 @@ unsetenv REGINA_HOME
 
 # 4. On PATH, a folder with blanks, quoted; not in the installer's own
 # folder, which is also the current one.
-place "On Path" "$regina"
 place "Here" "$regina"
+place "On Path" "$regina"  # last: its files are the ones noted
 cp "$setup" "$c/Here/"
 cd "$c/Here"
 WINEPATH='C:\Nowhere;"C:\On Path"' expect 0 "silent install from PATH" "$wine" "$(basename "$setup")" /S
