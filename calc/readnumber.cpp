@@ -1,6 +1,7 @@
 // Decimal text to numbers, exactly as atof and atoi read it in the C locale,
-// whatever the process's locale. The common case takes a short exact path;
-// everything else goes to the C++ library's correctly rounded reader.
+// whatever the process's locale. The common case takes a short exact path
+// (readvalue, inline in qirven.h); everything else comes here, and what is
+// not a plain decimal goes on to the C++ library's correctly rounded reader.
 #include "qirven.h"
 
 #include <algorithm>
@@ -16,9 +17,6 @@ namespace {
 bool isblankc(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool isdigitc(char c) { return c >= '0' && c <= '9'; }
 bool isxdigitc(char c) { return isdigitc(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
-
-constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Whether a number that the reader found out of range is too large rather
 // than too small: where its first significant digit stands from the point,
@@ -80,8 +78,10 @@ bool islarge(const char *p, const char *stop, bool hex) {
   return {neg ? -v : v, true};
 }
 
+}  // namespace
+
 // Any text, as atof reads it.
-[[gnu::noinline]] reading readgeneral(const RXSTRING &arg) {
+reading readgeneral(const RXSTRING &arg) {
   const char *p = arg.strptr;
   const char *end = p ? p + arg.strlength : p;
   while (p != end && isblankc(*p)) ++p;
@@ -118,29 +118,6 @@ bool islarge(const char *p, const char *stop, bool hex) {
   auto [stop, ec] = std::from_chars(p, end, v);
   if (ec != std::errc()) return readrare(arg);
   return {neg ? -v : v, true};
-}
-
-}  // namespace
-
-reading readvalue(const RXSTRING &arg) {
-  // The common case first: the whole text is up to 19 digits with at most
-  // one point among them (2, 1.05, 30), read as below in a single pass.
-  const char *p = arg.strptr;
-  if (DOUBLEEVAL && p != nullptr && arg.strlength - 1 < 19) {
-    const char *end = p + arg.strlength, *point = nullptr, *q = p;
-    uint64_t digits = 0;
-    do {  // the text is not empty
-      const uint64_t d = static_cast<unsigned char>(*q) - uint64_t{'0'};
-      if (d <= 9) digits = digits * 10 + d;
-      else if (d == uint64_t{'.'} - '0' && point == nullptr) point = q;
-      else return readgeneral(arg);
-    } while (++q != end);
-    if (digits <= (uint64_t{1} << 53)) {
-      if (point == nullptr) return {static_cast<double>(digits), true};
-      if (end - p > 1) return {static_cast<double>(digits) / POW10D[end - point - 1], true};  // not "." alone
-    }
-  }
-  return readgeneral(arg);
 }
 
 // Any text, as atoi reads it.

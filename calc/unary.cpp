@@ -11,9 +11,10 @@ constexpr mathentry unaryfuncs[7] = {
 
 extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 2) return BADARGS;
+  const RXSTRING *precarg = argc > 1 ? &argv[1] : nullptr;
   const mathentry *row = findfunc<unaryfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
   const reading value = readvalue(argv[0]);
   if (!value.ok) return BADARGS;
-  return fmtresult(*result, row->func(value.value), argc - 1, &argv[1]);
+  return fmtresult(*result, row->func(value.value), precarg != nullptr, precarg);
 }

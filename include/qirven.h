@@ -6,6 +6,7 @@
 
 #include <cfloat>
 #include <cstddef>
+#include <cstdint>
 
 // Return codes of every handler.
 constexpr APIRET BADARGS = 22;     // wrong argument count or angle unit
@@ -72,7 +73,32 @@ struct reading {
   double value;
   bool ok;
 };
-reading readvalue(const RXSTRING &arg);
+reading readgeneral(const RXSTRING &arg);
+
+// Powers of ten that are exact doubles.
+inline constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case inline: the whole text is up to 15 characters, digits
+// with at most one point among them (2, 1.05, 30). The digits then fit in 53
+// bits, and one exact IEEE division rounds correctly. Anything else goes to
+// readgeneral.
+inline reading readvalue(const RXSTRING &arg) {
+  const char *p = arg.strptr;
+  if (DOUBLEEVAL && p != nullptr && arg.strlength - 1 < 15) {
+    const char *end = p + arg.strlength, *point = nullptr, *q = p;
+    uint64_t digits = 0;
+    do {  // the text is not empty
+      const uint64_t d = static_cast<unsigned char>(*q) - uint64_t{'0'};
+      if (d <= 9) digits = digits * 10 + d;
+      else if (d == uint64_t{'.'} - '0' && point == nullptr) point = q;
+      else return readgeneral(arg);
+    } while (++q != end);
+    if (point == nullptr) return {static_cast<double>(digits), true};
+    if (end - p > 1) return {static_cast<double>(digits) / POW10D[end - point - 1], true};  // not "." alone
+  }
+  return readgeneral(arg);
+}
 
 // Reads an integer the way atoi does, saturating at the limits of int.
 // The argument's bytes are read in place, up to its length or a NUL byte.
@@ -97,5 +123,19 @@ constexpr std::size_t FORMATROOM = 48;
 // when none can be had the result is untouched and BADARGS returned.
 APIRET puttext(RXSTRING &result, const char *text, std::size_t len);
 
+// "%.*g" text of value into the result: with a precision of 1 to 16 (fmtdigits),
+// one read from an argument (fmtprecision), or made aside and copied into a
+// host's buffer that is too small (fmtaside).
+APIRET fmtdigits(RXSTRING &result, double value, int precision);
+APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg);
+APIRET fmtaside(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg);
+
 // Writes value as "%.*g" text; the precision comes from *precarg when count > 0.
-APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg);
+// Inline, so that a handler ends in a jump to the formatter.
+inline APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg) {
+  // Straight into the interpreter's buffer (256 bytes) when it has room.
+  if (result.strptr == nullptr || result.strlength <= FORMATROOM) [[unlikely]]
+    return fmtaside(result, value, count, precarg);
+  if (count == 0 || precarg->strptr == nullptr) return fmtdigits(result, value, MAXDIGITS);
+  return fmtprecision(result, value, *precarg);
+}
