@@ -20,17 +20,28 @@ double cotan(double x) { return cos(x) / sin(x); }
 // zero of minus sign rounds once and keeps the sign of a zero product.
 double product(double a, double b) { return DOUBLEEVAL ? a * b : fma(a, b, -0.0); }
 
+// The factor for each unit letter from d to r, folded to lower case: d, g
+// and r name one, every other letter none (0).
+struct units {
+  double factor[15];
+};
+constexpr units unitsof(double degrees, double grads) {
+  units u{};
+  u.factor['d' - 'd'] = degrees;
+  u.factor['g' - 'd'] = grads;
+  u.factor['r' - 'd'] = 1.0;
+  return u;
+}
+constexpr units TOANGLE = unitsof(DEGTORAD, GRADTORAD), FROMANGLE = unitsof(RADTODEG, RADTOGRAD);
+
 // The factor for the unit, the second of `count` options after the first
 // argument (degrees when none is given, or when it is omitted or empty), 1
-// for radians, 0 for an unknown unit.
-double unitfactor(ULONG count, const RXSTRING *options, double degrees, double grads) {
-  if (count < 2 || options[1].strptr == nullptr || options[1].strlength == 0) return degrees;
-  switch (options[1].strptr[0]) {
-    case 'D': case 'd': return degrees;
-    case 'G': case 'g': return grads;
-    case 'R': case 'r': return 1.0;
-    default: return 0.0;
-  }
+// for radians, 0 for an unknown unit. Folding the case bit leaves only
+// letters between d and r.
+double unitfactor(ULONG count, const RXSTRING *options, const units &table) {
+  if (count < 2 || options[1].strptr == nullptr || options[1].strlength == 0) return table.factor[0];
+  const unsigned letter = (static_cast<unsigned char>(options[1].strptr[0]) | 0x20u) - 'd';
+  return letter < 15 ? table.factor[letter] : 0.0;
 }
 
 }  // namespace
@@ -48,11 +59,12 @@ extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRIN
   const ULONG options = argc - 1;  // precision and unit
   const mathentry *row = findfunc<trigfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
-  const double factor = unitfactor(options, &argv[1], DEGTORAD, GRADTORAD);
+  const mathroutine func = row->func;
+  const double factor = unitfactor(options, &argv[1], TOANGLE);
   if (factor == 0.0) return BADARGS;
   const reading angle = readvalue(argv[0]);
   if (!angle.ok) return BADARGS;
-  return fmtresult(*result, row->func(product(angle.value, factor)), options, &argv[1]);
+  return fmtresult(*result, func(product(angle.value, factor)), options, &argv[1]);
 }
 
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
@@ -60,10 +72,11 @@ extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING
   const ULONG options = argc - 1;  // precision and unit
   const mathentry *row = findfunc<arcfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
+  const mathroutine func = row->func;
   const reading value = readvalue(argv[0]);
   if (!value.ok) return BADARGS;
-  const double r = row->func(value.value);
-  const double factor = unitfactor(options, &argv[1], RADTODEG, RADTOGRAD);
+  const double r = func(value.value);
+  const double factor = unitfactor(options, &argv[1], FROMANGLE);
   if (factor == 0.0) return BADARGS;
   return fmtresult(*result, product(r, factor), options, &argv[1]);
 }

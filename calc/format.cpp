@@ -146,14 +146,36 @@ APIRET putg(RXSTRING &result, double value, int precision) { return slowg(result
 
 }  // namespace
 
-APIRET fmtdigits(RXSTRING &result, double value, int precision) { return putg<false>(result, value, precision); }
+[[gnu::noinline]] APIRET fmtdigits(RXSTRING &result, double value, int precision) {
+  return putg<false>(result, value, precision);
+}
 
-// A precision read from text: as printf takes it, a negative one as 6 and 0 as 1.
-APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
-  int precision = readint(precarg);
+namespace {
+
+// Any precision text, as atoi reads it; as printf takes it, a negative
+// precision as 6 and 0 as 1.
+[[gnu::noinline]] APIRET fmtanyprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
+  int precision = readintgeneral(precarg);
   if (precision > MAXDIGITS) precision = MAXDIGITS;
   if (precision <= 0) precision = precision < 0 ? 6 : 1;
   return fmtdigits(result, value, precision);
+}
+
+}  // namespace
+
+// The common precision, one or two digits, read here with no call.
+APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
+  const char *p = precarg.strptr;
+  if (precarg.strlength == 1) {
+    const unsigned digit = static_cast<unsigned char>(p[0]) - '0';
+    if (digit <= 9) return fmtdigits(result, value, digit == 0 ? 1 : static_cast<int>(digit));
+  } else if (precarg.strlength == 2) {
+    const unsigned first = static_cast<unsigned char>(p[0]) - '0', second = static_cast<unsigned char>(p[1]) - '0';
+    const unsigned precision = first * 10 + second;
+    if (first <= 9 && second <= 9)
+      return fmtdigits(result, value, precision == 0 ? 1 : precision > 16 ? 16 : static_cast<int>(precision));
+  }
+  return fmtanyprecision(result, value, precarg);
 }
 
 // For a host whose buffer is too small: the text made aside, then copied.

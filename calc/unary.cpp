@@ -14,7 +14,8 @@ extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRI
   const RXSTRING *precarg = argc > 1 ? &argv[1] : nullptr;
   const mathentry *row = findfunc<unaryfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
+  const mathroutine func = row->func;
   const reading value = readvalue(argv[0]);
   if (!value.ok) return BADARGS;
-  return fmtresult(*result, row->func(value.value), precarg != nullptr, precarg);
+  return fmtresult(*result, func(value.value), precarg != nullptr, precarg);
 }

@@ -94,8 +94,9 @@ inline reading readvalue(const RXSTRING &arg) {
       else if (d == uint64_t{'.'} - '0' && point == nullptr) point = q;
       else return readgeneral(arg);
     } while (++q != end);
-    if (point == nullptr) return {static_cast<double>(digits), true};
-    if (end - p > 1) return {static_cast<double>(digits) / POW10D[end - point - 1], true};  // not "." alone
+    const auto exact = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
+    if (point == nullptr) return {exact, true};
+    if (end - p > 1) return {exact / POW10D[end - point - 1], true};  // not "." alone
   }
   return readgeneral(arg);
 }
@@ -124,8 +125,8 @@ constexpr std::size_t FORMATROOM = 48;
 APIRET puttext(RXSTRING &result, const char *text, std::size_t len);
 
 // "%.*g" text of value into the result: with a precision of 1 to 16 (fmtdigits),
-// one read from an argument (fmtprecision), or made aside and copied into a
-// host's buffer that is too small (fmtaside).
+// one read from a present argument (fmtprecision), or made aside and copied
+// into a host's buffer that is too small (fmtaside).
 APIRET fmtdigits(RXSTRING &result, double value, int precision);
 APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg);
 APIRET fmtaside(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg);
