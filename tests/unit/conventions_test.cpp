@@ -94,6 +94,30 @@ TEST(Formatting, DropsTrailingZerosAndUsesExponentsAsPrintfDoes) {
   }
 }
 
+// Every precision from 1 to 16, every count of trailing zeros in the digits
+// the precision keeps, and every decimal exponent where the notation changes
+// and a little beyond, with both signs: the digits 1234567890123456 and the
+// 9s that carry into a new digit when rounded.
+TEST(Formatting, EveryPrecisionZeroCountAndNotationAsPrintfDoes) {
+  for (const char *digits : {"1234567890123456", "9999999999999999", "1000000000000001"})
+    for (int zeros = 0; zeros < 16; ++zeros)
+      for (int exponent = -24; exponent <= 18; ++exponent) {
+        std::string text = std::string("-") + digits[0] + "." + std::string(digits + 1, 15 - zeros) +
+                           std::string(zeros, '0') + "e" + std::to_string(exponent);
+        for (const char *number : {text.c_str(), text.c_str() + 1}) {
+          const double v = std::strtod(number, nullptr);
+          for (int precision = 1; precision <= 16; ++precision) {
+            std::string prec = std::to_string(precision);
+            RXSTRING precarg{prec.size(), prec.data()};
+            char buffer[256];
+            RXSTRING result{sizeof buffer, buffer};
+            ASSERT_EQ(fmtresult(result, v, 1, &precarg), 0u);
+            ASSERT_EQ(std::string(result.strptr, result.strlength), printg(precision, v)) << number << ", " << prec;
+          }
+        }
+      }
+}
+
 TEST(Formatting, StaysByteForByteWithPrintfInADecimalCommaLocale) {
   // Any comma locale will do; skip where none is generated.
   const char *names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "C.UTF-8"};
