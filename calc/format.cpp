@@ -64,7 +64,7 @@ uint64_t rounded(uint64_t mantissa, int s, int r) {
   } else {
     if (r < 1 || r > 63) __builtin_unreachable();
     const auto truncated = static_cast<uint64_t>(x >> r);
-    const uint64_t fraction = static_cast<uint64_t>(x) << (-r & 63);  // the bits shifted out, left-aligned
+    const uint64_t fraction = static_cast<uint64_t>(x) << (64 - r);  // the bits shifted out, left-aligned
     // Just under a half, or a half when truncated is odd, carries out of the
     // fraction exactly when it rounds up.
     uint64_t sum;
