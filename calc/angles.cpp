@@ -62,9 +62,9 @@ extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRIN
   const mathroutine func = row->func;
   const double factor = unitfactor(options, &argv[1], TOANGLE);
   if (factor == 0.0) return BADARGS;
-  const reading angle = readvalue(argv[0]);
-  if (!angle.ok) return BADARGS;
-  return fmtresult(*result, func(product(angle.value, factor)), options, &argv[1]);
+  double angle;
+  if (!readinto(argv[0], angle)) return BADARGS;
+  return fmtresult(*result, func(product(angle, factor)), options, &argv[1]);
 }
 
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
@@ -73,9 +73,9 @@ extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING
   const mathentry *row = findfunc<arcfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
   const mathroutine func = row->func;
-  const reading value = readvalue(argv[0]);
-  if (!value.ok) return BADARGS;
-  const double r = func(value.value);
+  double value;
+  if (!readinto(argv[0], value)) return BADARGS;
+  const double r = func(value);
   const double factor = unitfactor(options, &argv[1], FROMANGLE);
   if (factor == 0.0) return BADARGS;
   return fmtresult(*result, product(r, factor), options, &argv[1]);

@@ -11,11 +11,9 @@ constexpr char PITEXT[] = "3.141592653589793238462643383279502884197169399375";
 // rxcalcpower(base, exponent [, precision])
 extern "C" APIRET rxcalcpower(PCSZ, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 2 || argc > 3) return BADARGS;
-  const reading base = readvalue(argv[0]);
-  if (!base.ok) return BADARGS;
-  const reading exponent = readvalue(argv[1]);
-  if (!exponent.ok) return BADARGS;
-  return fmtresult(*result, pow(base.value, exponent.value), argc - 2, &argv[2]);
+  double base, exponent;
+  if (!readinto(argv[0], base) || !readinto(argv[1], exponent)) return BADARGS;
+  return fmtresult(*result, pow(base, exponent), argc - 2, &argv[2]);
 }
 
 // rxcalcpi([precision]): the first precision + 1 characters of pi, the

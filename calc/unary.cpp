@@ -15,7 +15,7 @@ extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRI
   const mathentry *row = findfunc<unaryfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
   const mathroutine func = row->func;
-  const reading value = readvalue(argv[0]);
-  if (!value.ok) return BADARGS;
-  return fmtresult(*result, func(value.value), precarg != nullptr, precarg);
+  double value;
+  if (!readinto(argv[0], value)) return BADARGS;
+  return fmtresult(*result, func(value), precarg != nullptr, precarg);
 }

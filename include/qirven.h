@@ -81,24 +81,37 @@ inline constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e
 
 // The common case inline: the whole text is up to 15 characters, digits
 // with at most one point among them (2, 1.05, 30). The digits then fit in 53
-// bits, and one exact IEEE division rounds correctly. Anything else goes to
-// readgeneral.
-inline reading readvalue(const RXSTRING &arg) {
+// bits, and one exact IEEE division rounds correctly. False for anything
+// else, which readgeneral reads.
+inline bool readplain(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
-  if (DOUBLEEVAL && p != nullptr && arg.strlength - 1 < 15) {
-    const char *end = p + arg.strlength, *point = nullptr, *q = p;
-    uint64_t digits = 0;
-    do {  // the text is not empty
-      const uint64_t d = static_cast<unsigned char>(*q) - uint64_t{'0'};
-      if (d <= 9) digits = digits * 10 + d;
-      else if (d == uint64_t{'.'} - '0' && point == nullptr) point = q;
-      else return readgeneral(arg);
-    } while (++q != end);
-    const auto exact = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
-    if (point == nullptr) return {exact, true};
-    if (end - p > 1) return {exact / POW10D[end - point - 1], true};  // not "." alone
-  }
-  return readgeneral(arg);
+  if (!DOUBLEEVAL || p == nullptr || arg.strlength - 1 >= 15) return false;
+  const char *end = p + arg.strlength, *point = nullptr, *q = p;
+  uint64_t digits = 0;
+  do {  // the text is not empty
+    const uint64_t d = static_cast<unsigned char>(*q) - uint64_t{'0'};
+    if (d <= 9) digits = digits * 10 + d;
+    else if (d == uint64_t{'.'} - '0' && point == nullptr) point = q;
+    else return false;
+  } while (++q != end);
+  value = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
+  if (point == nullptr) return true;
+  value /= POW10D[end - point - 1];
+  return end - p > 1;  // not "." alone
+}
+
+// Any argument into value, at once when it is plain; false only when memory
+// for copying a long argument cannot be had.
+[[gnu::always_inline]] inline bool readinto(const RXSTRING &arg, double &value) {
+  if (readplain(arg, value)) return true;
+  const reading general = readgeneral(arg);
+  value = general.value;
+  return general.ok;
+}
+inline reading readvalue(const RXSTRING &arg) {
+  double value;
+  const bool ok = readinto(arg, value);
+  return {value, ok};
 }
 
 // Reads an integer the way atoi does, saturating at the limits of int.
