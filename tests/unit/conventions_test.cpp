@@ -108,7 +108,7 @@ TEST(Formatting, EveryPrecisionZeroCountAndNotationAsPrintfDoes) {
           const double v = std::strtod(number, nullptr);
           for (int precision = 1; precision <= 16; ++precision) {
             std::string prec = std::to_string(precision);
-            RXSTRING precarg{prec.size(), prec.data()};
+            RXSTRING precarg{static_cast<ULONG>(prec.size()), prec.data()};
             char buffer[256];
             RXSTRING result{sizeof buffer, buffer};
             ASSERT_EQ(fmtresult(result, v, 1, &precarg), 0u);
