@@ -6,9 +6,11 @@
 # a Regina of the other width. A silent install, the case files and the
 # documentation's examples run by that regina.exe, a silent uninstall that
 # leaves Regina's files as they were. Then what must never be called success:
-# an upgrade and an uninstall while a Regina program holds qirven.dll, a
-# failing earlier uninstaller, a downgrade; and the refusals, an uninstall
-# after Regina's, the version information of the files.
+# an upgrade and an uninstall while a Regina program holds qirven.dll (a
+# lock of a moment waited out), a failing earlier uninstaller, a downgrade,
+# a held DLL that no install put there or an earlier install's elsewhere;
+# Regina last on PATH; the refusals, an uninstall after Regina's, the version
+# information of the files.
 #   tests/installer.sh WORKDIR VERSION BITS REGINABIN OTHERREGINABIN WINELOADER
 # REGINABIN and OTHERREGINABIN hold regina.exe and regina.dll of this width
 # and of the other one; WINELOADER runs programs of this width.
@@ -142,29 +144,61 @@ cd "$work"
 [ ! -e "$c/Here/qirven.dll" ] || fail "installed into the installer's own folder, which is not on PATH"
 installed "On Path"
 
-# 5. A Regina program holds qirven.dll: an upgrade and an uninstall exit 3
-# and leave the earlier install whole; once it ends, both succeed.
+# hold FOLDER: a regina.exe in C:\FOLDER loads its qirven.dll and holds it
+# until a line reaches it (release, or releasing); release waits for its end.
+hold() {
+  printf "call RxFuncAdd 'mathloadfuncs', 'qirven', 'mathloadfuncs'\ncall mathloadfuncs\nsay 'holding'\npull .\n" >"$work/hold.rexx"
+  rm -f "$work/hold.fifo" "$work/hold.log" && mkfifo "$work/hold.fifo"
+  exec 3<>"$work/hold.fifo"
+  (cd "$c/$1" && exec "$wine" regina.exe "$work/hold.rexx" <&3 >"$work/hold.log" 2>&1) &
+  holder=$!
+  for _ in $(seq 300); do grep -q holding "$work/hold.log" 2>/dev/null && break; sleep 0.2; done
+  grep -q holding "$work/hold.log" || fail "regina.exe did not load qirven.dll in $(win "$1") to hold it"
+}
+release() { echo >&3 && wait "$holder" && exec 3>&-; }
+# releasing PROGRAM: lets go of the DLL held, in the background, a moment
+# after PROGRAM has started: within a silent run's wait. (Its first letter
+# in brackets, so that grep does not find its own command line.)
+releasing() {
+  local pattern="[${1:0:1}]${1:1}"
+  (for _ in $(seq 600); do grep -qs -- "$pattern" /proc/[0-9]*/cmdline && break; sleep 0.1; done; sleep 1.5; echo >&3) &
+}
+# lasts MILLISECONDS WHAT COMMAND...: COMMAND, which must take at least that long.
+lasts() {
+  local start
+  start=$(date +%s%3N)
+  "${@:3}"
+  [ $(($(date +%s%3N) - start)) -ge "$1" ] || fail "$2 gave up before waiting $1 ms"
+}
+
+# 5. A Regina program holds qirven.dll: a silent upgrade and uninstall wait
+# for it about 5 seconds, then exit 3 and leave the earlier install whole;
+# once it ends, both succeed. A lock of a moment is waited out.
 place Held "$regina"
 install 0 "silent install into C:\\Held" /D='C:\Held'
 printf '\n' >>"$c/Held/qirven.dll"  # an earlier version's DLL, told apart
 reg add "$key" /v DisplayVersion /d 1.0.0 /f >/dev/null
-printf "call RxFuncAdd 'mathloadfuncs', 'qirven', 'mathloadfuncs'\ncall mathloadfuncs\nsay 'holding'\npull .\n" >"$work/hold.rexx"
-rm -f "$work/hold.fifo" && mkfifo "$work/hold.fifo"
-exec 3<>"$work/hold.fifo"
-(cd "$c/Held" && exec "$wine" regina.exe "$work/hold.rexx" <&3 >"$work/hold.log" 2>&1) &
-holder=$!
-for _ in $(seq 300); do grep -q holding "$work/hold.log" 2>/dev/null && break; sleep 0.2; done
-grep -q holding "$work/hold.log" || fail "regina.exe did not load qirven.dll to hold it"
+hold Held
 before=$(state Held)
-install 3 "upgrading while qirven.dll is in use" /D='C:\Held'
+lasts 4900 "the upgrade" install 3 "upgrading while qirven.dll is in use" /D='C:\Held'
 [ "$(state Held)" = "$before" ] || fail "a refused upgrade changed the earlier install"
 # The uninstaller run in place waits and tells its exit code.
-expect 3 "uninstalling while qirven.dll is in use" "$wine" "$c/Held/Qirven/uninstall.exe" /S '_?=C:\Held\Qirven'
+lasts 4900 "the uninstaller" expect 3 "uninstalling while qirven.dll is in use" "$wine" "$c/Held/Qirven/uninstall.exe" /S '_?=C:\Held\Qirven'
 [ "$(state Held)" = "$before" ] || fail "a refused uninstall changed the install"
-echo >&3 && wait "$holder" && exec 3>&-
-install 0 "upgrading once qirven.dll is free" /D='C:\Held'
+release
+hold Held
+releasing "$(basename "$setup")"
+install 0 "upgrading while qirven.dll is held for a moment" /D='C:\Held'
+release
 cmp -s "$c/Held/qirven.dll" "$work/files$bits/qirven.dll" || fail "the upgrade left the earlier DLL"
-passed "while a Regina program held qirven.dll: upgrade and uninstall refused with exit code 3, the install whole"
+hold Held
+releasing uninstall.exe
+expect 0 "uninstalling while qirven.dll is held for a moment" "$wine" "$c/Held/Qirven/uninstall.exe" /S '_?=C:\Held\Qirven'
+release
+[ ! -e "$c/Held/qirven.dll" ] && ! reg query "$key" >/dev/null 2>&1 || fail "the uninstall after a moment's lock left the DLL or entry"
+rm -rf "$c/Held/Qirven"
+install 0 "installing once qirven.dll is free" /D='C:\Held'
+passed "while a Regina program held qirven.dll: upgrade and uninstall refused after 5 s with exit code 3, the install whole; a lock of a moment waited out"
 
 # 6. The earlier install's uninstaller fails: exit 4, the earlier install whole.
 mv "$c/Held/Qirven/uninstall.exe" "$work/uninstall.exe"
@@ -190,7 +224,38 @@ rm "$c/Held/regina.exe" "$c/Held/regina.dll"
 [ ! -e "$c/Held" ] && ! reg query "$key" >/dev/null 2>&1 || fail "Qirven was not removed after Regina"
 passed "uninstalled after Regina: nothing left"
 
-# 9. Refusals: exit 2, nothing written. (Wine quotes an argument with a
+# 9. Held where the installer does not look first: a qirven.dll that no
+# install put there (copied from the zip), and an earlier install's in
+# another folder than the one chosen. Exit 3, every folder as it was.
+place Loose "$regina"
+cp "$work/files$bits/qirven.dll" "$c/Loose/"
+hold Loose
+before=$(state Loose)
+install 3 "installing over a held qirven.dll that no install put there" /D='C:\Loose'
+[ "$(state Loose)" = "$before" ] || fail "a refused install changed the folder of a held qirven.dll"
+release
+place Second "$regina"
+second=$(fingerprint Second)
+place First "$regina"  # last: its files are the ones noted
+install 0 "silent install into C:\\First" /D='C:\First'
+hold First
+before=$(state First)
+install 3 "installing elsewhere while the earlier install's qirven.dll is held" /D='C:\Second'
+[ "$(state First)" = "$before" ] || fail "a refused install changed the earlier install in C:\\First"
+[ "$(fingerprint Second)" = "$second" ] || fail "a refused install wrote into C:\\Second"
+release
+installed First
+passed "refused with exit code 3: a held qirven.dll that no install put there, an earlier install's held elsewhere"
+
+# 10. Regina's folder last on the system's PATH, where Regina's installer appends it.
+path=$(reg query "$envkey" /v PATH | tr -d '\r' | sed -n 's/.*REG_[A-Z_]*[[:space:]]*//p')
+place "Last On Path" "$regina"
+reg add "$envkey" /v PATH /t REG_EXPAND_SZ /d "$path;C:\Last On Path" /f >/dev/null && wineserver -k
+install 0 "silent install into the last folder on PATH"
+installed "Last On Path"
+reg add "$envkey" /v PATH /t REG_EXPAND_SZ /d "$path" /f >/dev/null && wineserver -k
+
+# 11. Refusals: exit 2, nothing written. (Wine quotes an argument with a
 # blank, and NSIS reads no quoted /D=.)
 mkdir -p "$c/Empty" "$c/Junk" && echo "not a program" >"$c/Junk/regina.exe"
 place OtherWidth "$other"

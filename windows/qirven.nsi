@@ -62,10 +62,19 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 The Qirven devel
   Delete "$INSTDIR\${NAME}"
 !macroend
 
-; qirven.dll in FOLDER cannot be replaced or removed: Retry goes on, Cancel
-; (and a silent run) quits with EXIT_INUSE.
+; qirven.dll in FOLDER cannot be replaced or removed. A lock of a moment (a
+; virus scanner's, or a program's that is just ending) is waited out: a
+; silent run tries again every quarter of a second for SILENTWAIT tries (5
+; seconds), then quits with EXIT_INUSE. Otherwise Retry goes on, and Cancel
+; quits with EXIT_INUSE.
+!define SILENTWAIT 20
+Var waited  ; the tries a silent run has waited so far
 !macro retryinuse FOLDER
-  ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "qirven.dll in ${FOLDER} is in use: a Regina program that loaded it is running. Close every Regina program, then click Retry; or click Cancel to leave everything as it is." /SD IDCANCEL IDRETRY`
+  ${If} ${Silent}
+  ${AndIf} $waited < ${SILENTWAIT}
+    Sleep 250
+    IntOp $waited $waited + 1
+  ${ElseIfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "qirven.dll in ${FOLDER} is in use: a Regina program that loaded it is running. Close every Regina program, then click Retry; or click Cancel to leave everything as it is." /SD IDCANCEL IDRETRY`
     SetErrorLevel ${EXIT_INUSE}
     Quit
   ${EndIf}
