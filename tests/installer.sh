@@ -56,6 +56,23 @@ state() {
   reg query "$key" 2>&1 | grep -E 'DisplayVersion|InstallLocation' || echo "no entry"
 }
 
+# waitgone PATTERN WHAT: waits while a process's command line matches
+# PATTERN (a regular expression that does not match itself), 5 minutes at most.
+waitgone() {
+  local _
+  for _ in $(seq 3000); do grep -qsa -- "$1" /proc/[0-9]*/cmdline || return 0; sleep 0.1; done
+  fail "$2 still runs after 5 minutes"
+}
+# uninstall FOLDER: the silent uninstaller as the entry's QuietUninstallString
+# runs it. It returns at once, leaving a copy of itself (~nsuX.tmp\Un.exe in
+# the temporary folder) to do the work, which Wine has started by then: the
+# test waits for that program to end, then for Wine's server.
+uninstall() {
+  "$wine" "$c/$1/Qirven/uninstall.exe" /S || fail "the uninstaller of $(win "$1") did not start its copy"
+  waitgone '[~]nsu[^ ]*\\Un\.exe' "the uninstaller's copy"
+  wineserver -w
+}
+
 # installed FOLDER [cases]: Qirven is in C:\FOLDER with its entry; with
 # "cases", the case files and the installed reference's examples run there
 # from another current folder; then the silent uninstaller (as the entry's
@@ -75,7 +92,7 @@ installed() {
     tr -d '\r' <<<"$out" | sed -n 's/^FAIL/  &/p'
     out="; $(tr -d '\r' <<<"$out" | awk '/ cases$/ { n += $(NF - 1) } END { print n }') cases and examples passed"
   fi
-  "$wine" "$c/$folder/Qirven/uninstall.exe" /S && wineserver -w  # it runs on from a copy of itself
+  uninstall "$folder"
   [ ! -e "$c/$folder/qirven.dll" ] && [ ! -e "$c/$folder/Qirven" ] || fail "the uninstaller left files in $(win "$folder")"
   ! reg query "$key" >/dev/null 2>&1 || fail "the uninstaller left the Add/Remove Programs entry"
   [ "$(fingerprint "$folder")" = "$reginafiles" ] || fail "the uninstaller changed Regina's files in $(win "$folder")"
@@ -152,8 +169,13 @@ hold() {
   exec 3<>"$work/hold.fifo"
   (cd "$c/$1" && exec "$wine" regina.exe "$work/hold.rexx" <&3 >"$work/hold.log" 2>&1) &
   holder=$!
-  for _ in $(seq 300); do grep -q holding "$work/hold.log" 2>/dev/null && break; sleep 0.2; done
-  grep -q holding "$work/hold.log" || fail "regina.exe did not load qirven.dll in $(win "$1") to hold it"
+  # Until it says so, or ends, or 5 minutes pass (a Wine start on a busy machine took over a minute).
+  for _ in $(seq 1500); do
+    grep -q holding "$work/hold.log" 2>/dev/null || ! kill -0 "$holder" 2>/dev/null && break
+    sleep 0.2
+  done
+  grep -q holding "$work/hold.log" ||
+    fail "regina.exe did not load qirven.dll in $(win "$1") to hold it: $(tr -d '\r' <"$work/hold.log" | head -5)"
 }
 release() { echo >&3 && wait "$holder" && exec 3>&-; }
 # releasing PROGRAM: lets go of the DLL held, in the background, a moment
@@ -220,7 +242,7 @@ passed "refused: a failing earlier uninstaller (exit code 4), a silent downgrade
 # 8. Regina removed before Qirven: the uninstaller removes the rest.
 install 0 "silent install into C:\\Held" /D='C:\Held'
 rm "$c/Held/regina.exe" "$c/Held/regina.dll"
-"$wine" "$c/Held/Qirven/uninstall.exe" /S && wineserver -w
+uninstall Held
 [ ! -e "$c/Held" ] && ! reg query "$key" >/dev/null 2>&1 || fail "Qirven was not removed after Regina"
 passed "uninstalled after Regina: nothing left"
 
