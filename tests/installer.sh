@@ -69,7 +69,7 @@ waitgone() {
 # test waits for that program to end, then for Wine's server.
 uninstall() {
   "$wine" "$c/$1/Qirven/uninstall.exe" /S || fail "the uninstaller of $(win "$1") did not start its copy"
-  waitgone '[~]nsu[^ ]*\\Un\.exe' "the uninstaller's copy"
+  waitgone '[~]nsu[^ ]*[/\\]Un\.exe' "the uninstaller's copy"
   wineserver -w
 }
 
