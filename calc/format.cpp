@@ -54,8 +54,7 @@ constexpr uint64_t POW5[] = {pow5u(0),  pow5u(1),  pow5u(2),  pow5u(3),  pow5u(4
 // bits and the quotient fits a word. The narrow form takes r from 1 to 63,
 // the wide one from 1 to 127.
 template <bool wide>
-[[gnu::always_inline]] inline
-uint64_t rounded(uint64_t mantissa, int s, int r) {
+[[gnu::always_inline]] inline uint64_t rounded(uint64_t mantissa, int s, int r) {
   const u128 x = static_cast<u128>(mantissa) * POW5[s];
   if constexpr (wide) {
     const auto truncated = static_cast<uint64_t>(x >> r);
@@ -72,13 +71,13 @@ uint64_t rounded(uint64_t mantissa, int s, int r) {
   }
 }
 
+[[gnu::noinline]] APIRET putgeneral(RXSTRING &result, double value, int precision);
+
 // "%.*g" of value with 1 to 16 digits into the result: directly for a normal
 // double when value * 10^s is exact in 128 bits (s from 0 to 22), else by the
 // general routine. The common instance takes a decimal exponent estimated
 // right and a narrow shift, and needs no frame: everything else, it passes on
 // to the general instance by a tail call.
-[[gnu::noinline]] APIRET putgeneral(RXSTRING &result, double value, int precision);
-
 template <bool general>
 APIRET putg(RXSTRING &result, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);
@@ -103,7 +102,7 @@ APIRET putg(RXSTRING &result, double value, int precision) {
     n = rounded<true>(mantissa, s, shift - s);
     if (n == POW10[precision]) {  // both: rounding carried into a new digit
       n = POW10[precision - 1];
-      if (++exponent == precision) return slowg(result, value, precision);
+      if (++exponent == precision) return slowg(result, value, precision);  // 1e+16: exponential, positive
     }
   }
 
