@@ -29,6 +29,7 @@ TEST(Precision, IsReadByAtoiRulesAndCappedAtSixteen) {
       {std::nullopt, 16}, {"20", 16},  {"16", 16},  {"5", 5},     {"0", 0},   {"abc", 0},
       {"", 0},            {"-3", -3},  {"7.9", 7},  {" +5x", 5},  {"\t 3", 3}, {"99999999999", 16},
       {"-99999999999", -1}, {"2147483647", 16}, {"-2147483648", -1}, {"- 5", 0}, {std::string("1\0" "2", 3), 1},
+      {"05", 5},          {"00", 0},   {"9", 9},    {"17", 16},   {"5.", 5},  {"1x", 1},
   };
   for (const row &r : rows) {
     auto out = call(calcunary, "rxcalcsqrt", {"2", r.precision});
