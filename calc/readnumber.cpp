@@ -1,6 +1,6 @@
 // Decimal text to numbers, exactly as atof and atoi read it in the C locale,
 // whatever the process's locale. The common case takes a short exact path
-// (readvalue, inline in qirven.h); everything else comes here, and what is
+// (readplain, inline in qirven.h); everything else comes here, and what is
 // not a plain decimal goes on to the C++ library's correctly rounded reader.
 #include "qirven.h"
 

@@ -108,11 +108,6 @@ inline bool readplain(const RXSTRING &arg, double &value) {
   value = general.value;
   return general.ok;
 }
-inline reading readvalue(const RXSTRING &arg) {
-  double value;
-  const bool ok = readinto(arg, value);
-  return {value, ok};
-}
 
 // Reads an integer the way atoi does, saturating at the limits of int.
 // The argument's bytes are read in place, up to its length or a NUL byte.
