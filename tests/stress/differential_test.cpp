@@ -89,7 +89,7 @@ TEST(Differential, ReadingEqualsStrtodInTheCLocale) {
   for (std::size_t i = 0; i < n; ++i) {
     std::string text = randomtext(rng);
     RXSTRING arg{text.size(), text.data()};
-    double got;
+    double got = 0;
     ASSERT_TRUE(readinto(arg, got));
     double want = reference::atofc(text.c_str());
     // A NaN's payload (glibc reads nan(0x7ff)'s) shows in no result text; its sign does.

@@ -53,7 +53,7 @@ TEST(Reading, MatchesAtofInTheCLocale) {
                          "9.090111628771871", "99180.10360366969", " 99180.10360366969", "9675405068.658365"};
   for (const char *text : texts) {
     double want = std::strtod(text, nullptr);  // the test process runs in the C locale
-    double got;
+    double got = 0;
     EXPECT_TRUE(readinto(RXSTRING{static_cast<ULONG>(std::strlen(text)), const_cast<char *>(text)}, got));
     EXPECT_EQ(std::memcmp(&want, &got, sizeof want) == 0 || (std::isnan(want) && std::isnan(got) &&
                                                                  std::signbit(want) == std::signbit(got)),
