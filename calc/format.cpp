@@ -162,7 +162,9 @@ namespace {
 
 }  // namespace
 
-// The common precision, one or two digits, read here with no call.
+// The common precision, one or two digits, read here with no call. (readint
+// reads the same, but its fallback call would give this function a frame;
+// the two lengths written out cost 6 to 10 instructions less than one shared form.)
 APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
   const char *p = precarg.strptr;
   if (precarg.strlength == 1) {
