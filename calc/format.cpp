@@ -50,34 +50,49 @@ constexpr uint64_t POW5[] = {pow5u(0),  pow5u(1),  pow5u(2),  pow5u(3),  pow5u(4
                              pow5u(8),  pow5u(9),  pow5u(10), pow5u(11), pow5u(12), pow5u(13), pow5u(14), pow5u(15),
                              pow5u(16), pow5u(17), pow5u(18), pow5u(19), pow5u(20), pow5u(21), pow5u(22)};
 
-// mantissa * 5^s / 2^r to nearest, ties to even; the product has at most 105
-// bits and the quotient fits a word. The narrow form takes r from 1 to 63,
-// the wide one from 1 to 127.
-template <bool wide>
-[[gnu::always_inline]] inline uint64_t rounded(uint64_t mantissa, int s, int r) {
+// mantissa * 5^s / 2^r to nearest, ties to even, for r from 1 to 127; the
+// product has at most 105 bits and the quotient fits a word.
+inline uint64_t rounded(uint64_t mantissa, int s, int r) {
   const u128 x = static_cast<u128>(mantissa) * POW5[s];
-  if constexpr (wide) {
-    const auto truncated = static_cast<uint64_t>(x >> r);
-    const u128 rest = x & ((u128{1} << r) - 1), half = u128{1} << (r - 1);
-    return truncated + (rest > half || (rest == half && (truncated & 1)));
-  } else {
-    if (r < 1 || r > 63) __builtin_unreachable();
-    const auto truncated = static_cast<uint64_t>(x >> r);
-    const uint64_t fraction = static_cast<uint64_t>(x) << (64 - r);  // the bits shifted out, left-aligned
-    // Just under a half, or a half when truncated is odd, carries out of the
-    // fraction exactly when it rounds up.
-    uint64_t sum;
-    return truncated + __builtin_add_overflow(fraction, (uint64_t{1} << 63) - 1 + (truncated & 1), &sum);
-  }
+  const auto truncated = static_cast<uint64_t>(x >> r);
+  const u128 rest = x & ((u128{1} << r) - 1), half = u128{1} << (r - 1);
+  return truncated + (rest > half || (rest == half && (truncated & 1)));
 }
+
+// The common case needs no shift of the product: for each precision p and
+// scale s, 5^s is stored shifted left by b, so that the mantissa shifted
+// left by a, 0 to 11, makes a product whose binary point is at bit 64: its
+// high word is value * 10^s cut to an integer, its low word the fraction.
+// Then a + b = 64 - r, and a = biased + s - offset[p][s] with offset = 1011 + b.
+struct scaling {
+  uint64_t power[MAXDIGITS + 1][23];
+  int offset[MAXDIGITS + 1][23];
+};
+constexpr int bitsof(uint64_t v) { return v == 0 ? 0 : 1 + bitsof(v >> 1); }
+constexpr int estimate(int biased) { return ((biased - 1023) * 78913) >> 18; }  // see putg
+constexpr scaling makescaling() {
+  scaling t{};
+  for (int p = 1; p <= MAXDIGITS; ++p)
+    for (int s = 0; s <= 22; ++s) {
+      int top = 0;  // the largest biased exponent that is given this scale
+      for (int biased = 1; biased <= 2046; ++biased)
+        if (p - 1 - estimate(biased) == s) top = biased;
+      int b = top + s - 1022;  // a is at most 11 for every exponent up to top
+      b = b < 0 ? 0 : b > 64 - bitsof(POW5[s]) ? 64 - bitsof(POW5[s]) : b;
+      t.power[p][s] = POW5[s] << b;
+      t.offset[p][s] = 1011 + b;
+    }
+  return t;
+}
+constexpr scaling SCALING = makescaling();
 
 [[gnu::noinline]] APIRET putgeneral(RXSTRING &result, double value, int precision);
 
 // "%.*g" of value with 1 to 16 digits into the result: directly for a normal
 // double when value * 10^s is exact in 128 bits (s from 0 to 22), else by the
 // general routine. The common instance takes a decimal exponent estimated
-// right and a narrow shift, and needs no frame: everything else, it passes on
-// to the general instance by a tail call.
+// right and a product whose binary point SCALING puts at bit 64, and needs
+// no frame: everything else, it passes on to the general instance by a tail call.
 template <bool general>
 APIRET putg(RXSTRING &result, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);
@@ -85,21 +100,29 @@ APIRET putg(RXSTRING &result, double value, int precision) {
   const int shift = 1075 - biased;  // value = mantissa / 2^shift
   // The decimal exponent is floor(log10 2^e) or one more: value * 10^s must
   // have `precision` digits before the binary point.
-  int exponent = ((biased - 1023) * 78913) >> 18;
+  int exponent = estimate(biased);
   int s = precision - 1 - exponent;
+  const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
+  uint64_t n;
   if (general) {
     if (static_cast<unsigned>(shift - 1) > 126 || static_cast<unsigned>(s) > 22 || shift - s < 1)
       return slowg(result, value, precision);  // also 0, subnormals, inf and NaN
-  } else if (static_cast<unsigned>(s) > 22 || static_cast<unsigned>(shift - s - 1) > 62) {
-    return putgeneral(result, value, precision);  // (with both in range, the double is a normal one)
+    n = rounded(mantissa, s, shift - s);
+  } else {
+    if (static_cast<unsigned>(s) > 22) return putgeneral(result, value, precision);
+    const unsigned a = static_cast<unsigned>(biased + s - SCALING.offset[precision][s]);
+    if (a > 11) return putgeneral(result, value, precision);  // (then the double is a normal one)
+    const u128 x = static_cast<u128>(mantissa << a) * SCALING.power[precision][s];
+    const auto truncated = static_cast<uint64_t>(x >> 64), fraction = static_cast<uint64_t>(x);
+    // Up when the fraction is over a half, or a half and truncated odd: its
+    // lowest bit, set to that of truncated, decides only a half.
+    n = truncated + ((fraction | (truncated & 1)) > uint64_t{1} << 63);
   }
-  const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
-  uint64_t n = rounded<general>(mantissa, s, shift - s);
   if (n >= POW10[precision]) [[unlikely]] {  // the estimate was one too low, or rounding carried
     if (!general) return putgeneral(result, value, precision);
     if (--s < 0) return slowg(result, value, precision);
     ++exponent;
-    n = rounded<true>(mantissa, s, shift - s);
+    n = rounded(mantissa, s, shift - s);
     if (n == POW10[precision]) {  // both: rounding carried into a new digit
       n = POW10[precision - 1];
       if (++exponent == precision) return slowg(result, value, precision);  // 1e+16: exponential, positive
@@ -109,20 +132,20 @@ APIRET putg(RXSTRING &result, double value, int precision) {
   // 16 digits, the first non-zero; those that count end at the last non-zero one.
   // Each copy below moves 16 bytes, of which only those counted are kept.
   char digits[32];
-  const int last = lastnonzero(n * WIDEN[precision], digits);
+  const std::size_t last = lastnonzero(n * WIDEN[precision], digits);
   char *const out = result.strptr;
   char *o = out;
   *o = '-';
   o += bits >> 63;
   if (static_cast<unsigned>(exponent) < static_cast<unsigned>(precision)) {  // 123.45, or 123
-    const int point = exponent + 1;  // digits before the point, all of them kept
+    const std::size_t point = static_cast<unsigned>(exponent) + 1;  // digits before the point, all of them kept
     std::memcpy(o, digits, 16);
     o[point] = '.';
     std::memcpy(o + point + 1, digits + point, 16);
     o += last >= point ? last + 2 : point;
   } else if (exponent >= -4) {  // 0.00012345
     std::memcpy(o, "0.000000", 8);
-    o += 1 - exponent;
+    o += 1 - static_cast<std::ptrdiff_t>(exponent);
     std::memcpy(o, digits, 16);
     o += last + 1;
   } else {  // 1.2345e-07: on this path the exponent lies between -22 and -5
@@ -148,6 +171,9 @@ APIRET putg(RXSTRING &result, double value, int precision) { return slowg(result
 [[gnu::noinline]] APIRET fmtdigits(RXSTRING &result, double value, int precision) {
   return putg<false>(result, value, precision);
 }
+
+// The default precision, its constants folded in.
+[[gnu::noinline]] APIRET fmtsixteen(RXSTRING &result, double value) { return putg<false>(result, value, MAXDIGITS); }
 
 namespace {
 

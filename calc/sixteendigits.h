@@ -7,6 +7,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #if defined(__SSE2__)
@@ -26,7 +27,7 @@ inline __m128i splat16(int c) {
   return v;
 }
 
-inline int lastnonzero(uint64_t n, char *out) {
+inline std::size_t lastnonzero(uint64_t n, char *out) {
   // n as two eight-digit halves, one a 64-bit lane; then each step splits
   // every lane into two of half the width, the higher digits in the lower
   // half: four digits a 32-bit lane, two a 16-bit lane, one a byte. Each
@@ -44,7 +45,7 @@ inline int lastnonzero(uint64_t n, char *out) {
   _mm_storeu_si128(reinterpret_cast<__m128i *>(out), digits);
   // One bit a digit that is not '0'; the first digit is not, so some bit is set.
   const auto nonzero = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(digits, _mm_set1_epi8('0')))) ^ 0xffff;
-  return 31 ^ __builtin_clz(nonzero);
+  return static_cast<unsigned>(31 ^ __builtin_clz(nonzero));
 }
 #else
 inline uint64_t eightdigits(uint32_t v) {
@@ -55,13 +56,13 @@ inline uint64_t eightdigits(uint32_t v) {
   return t | (w - t * 10) << 8;                                  // one digit a byte, the first lowest
 }
 // The place of the last non-zero digit in a word of eightdigits that has one.
-inline int lastin(uint64_t digits) { return 7 - std::countl_zero(digits) / 8; }
+inline std::size_t lastin(uint64_t digits) { return 7 - static_cast<unsigned>(std::countl_zero(digits)) / 8; }
 inline void store(char *out, uint64_t digits) {
   digits |= 0x3030303030303030;
   if constexpr (std::endian::native == std::endian::big) digits = __builtin_bswap64(digits);
   std::memcpy(out, &digits, 8);
 }
-inline int lastnonzero(uint64_t n, char *out) {
+inline std::size_t lastnonzero(uint64_t n, char *out) {
   const uint64_t upper = n / 100000000;
   const uint64_t high = eightdigits(static_cast<uint32_t>(upper));
   const uint64_t low = eightdigits(static_cast<uint32_t>(n - upper * 100000000));

@@ -133,9 +133,11 @@ constexpr std::size_t FORMATROOM = 48;
 APIRET puttext(RXSTRING &result, const char *text, std::size_t len);
 
 // "%.*g" text of value into the result: with a precision of 1 to 16 (fmtdigits),
-// one read from a present argument (fmtprecision), or made aside and copied
-// into a host's buffer that is too small (fmtaside).
+// the default 16 (fmtsixteen), one read from a present argument
+// (fmtprecision), or made aside and copied into a host's buffer that is too
+// small (fmtaside).
 APIRET fmtdigits(RXSTRING &result, double value, int precision);
+APIRET fmtsixteen(RXSTRING &result, double value);
 APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg);
 APIRET fmtaside(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg);
 
@@ -145,6 +147,6 @@ inline APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTR
   // Straight into the interpreter's buffer (256 bytes) when it has room.
   if (result.strptr == nullptr || result.strlength <= FORMATROOM) [[unlikely]]
     return fmtaside(result, value, count, precarg);
-  if (count == 0 || precarg->strptr == nullptr) return fmtdigits(result, value, MAXDIGITS);
+  if (count == 0 || precarg->strptr == nullptr) return fmtsixteen(result, value);
   return fmtprecision(result, value, *precarg);
 }
