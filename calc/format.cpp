@@ -86,6 +86,49 @@ constexpr scaling makescaling() {
 }
 constexpr scaling SCALING = makescaling();
 
+// The mantissa's shift a for a precision and a biased exponent; the common
+// case takes a scale from 0 to 22 and an a from 0 to 11.
+constexpr int shiftof(int p, int biased) {
+  const int s = p - 1 - estimate(biased);
+  return s < 0 || s > 22 ? -1 : biased + s - SCALING.offset[p][s];
+}
+constexpr bool common(int p, int biased) { return shiftof(p, biased) >= 0 && shiftof(p, biased) <= 11; }
+
+// The default precision reads its scale and shift from a row for each
+// biased exponent that the common case takes (a run of them, from FIRST16
+// on), rather than computing and checking them.
+struct sixteenrow {
+  uint64_t power;  // of SCALING
+  int8_t exponent;
+  uint8_t a;
+};
+constexpr int firstof(int p) {
+  int biased = 1;
+  while (!common(p, biased)) ++biased;
+  return biased;
+}
+constexpr int FIRST16 = firstof(MAXDIGITS);
+constexpr int countof(int p) {
+  int n = 0;
+  while (common(p, firstof(p) + n)) ++n;
+  for (int biased = firstof(p) + n; biased <= 2046; ++biased)
+    if (common(p, biased)) return 0;  // not one run
+  return n;
+}
+constexpr int COUNT16 = countof(MAXDIGITS);
+static_assert(COUNT16 > 0, "the default precision's common exponents must be one run");
+struct sixteenrows {
+  sixteenrow row[COUNT16];
+};
+constexpr sixteenrows makesixteen() {
+  sixteenrows t{};
+  for (int i = 0; i < COUNT16; ++i)
+    t.row[i] = {SCALING.power[MAXDIGITS][MAXDIGITS - 1 - estimate(FIRST16 + i)],
+                static_cast<int8_t>(estimate(FIRST16 + i)), static_cast<uint8_t>(shiftof(MAXDIGITS, FIRST16 + i))};
+  return t;
+}
+constexpr sixteenrows SIXTEEN = makesixteen();
+
 [[gnu::noinline]] APIRET putgeneral(RXSTRING &result, double value, int precision);
 
 // "%.*g" of value with 1 to 16 digits into the result: directly for a normal
@@ -93,7 +136,7 @@ constexpr scaling SCALING = makescaling();
 // general routine. The common instance takes a decimal exponent estimated
 // right and a product whose binary point SCALING puts at bit 64, and needs
 // no frame: everything else, it passes on to the general instance by a tail call.
-template <bool general>
+template <bool general, bool sixteen = false>
 APIRET putg(RXSTRING &result, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);
   const int biased = static_cast<int>(bits >> 52 & 0x7ff);
@@ -109,10 +152,21 @@ APIRET putg(RXSTRING &result, double value, int precision) {
       return slowg(result, value, precision);  // also 0, subnormals, inf and NaN
     n = rounded(mantissa, s, shift - s);
   } else {
-    if (static_cast<unsigned>(s) > 22) return putgeneral(result, value, precision);
-    const unsigned a = static_cast<unsigned>(biased + s - SCALING.offset[precision][s]);
-    if (a > 11) return putgeneral(result, value, precision);  // (then the double is a normal one)
-    const u128 x = static_cast<u128>(mantissa << a) * SCALING.power[precision][s];
+    unsigned a;
+    uint64_t power;
+    if (sixteen) {
+      const auto row = static_cast<unsigned>(biased - FIRST16);
+      if (row >= COUNT16) return putgeneral(result, value, precision);
+      a = SIXTEEN.row[row].a;
+      power = SIXTEEN.row[row].power;
+      exponent = SIXTEEN.row[row].exponent;
+    } else {
+      if (static_cast<unsigned>(s) > 22) return putgeneral(result, value, precision);
+      a = static_cast<unsigned>(biased + s - SCALING.offset[precision][s]);
+      if (a > 11) return putgeneral(result, value, precision);  // (then the double is a normal one)
+      power = SCALING.power[precision][s];
+    }
+    const u128 x = static_cast<u128>(mantissa << a) * power;
     const auto truncated = static_cast<uint64_t>(x >> 64), fraction = static_cast<uint64_t>(x);
     // Up when the fraction is over a half, or a half and truncated odd: its
     // lowest bit, set to that of truncated, decides only a half.
@@ -173,7 +227,9 @@ APIRET putg(RXSTRING &result, double value, int precision) { return slowg(result
 }
 
 // The default precision, its constants folded in.
-[[gnu::noinline]] APIRET fmtsixteen(RXSTRING &result, double value) { return putg<false>(result, value, MAXDIGITS); }
+[[gnu::noinline]] APIRET fmtsixteen(RXSTRING &result, double value) {
+  return putg<false, true>(result, value, MAXDIGITS);
+}
 
 namespace {
 

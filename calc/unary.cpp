@@ -11,11 +11,10 @@ constexpr mathentry unaryfuncs[7] = {
 
 extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 2) return BADARGS;
-  const RXSTRING *precarg = argc > 1 ? &argv[1] : nullptr;
   const mathentry *row = findfunc<unaryfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
   const mathroutine func = row->func;
   double value;
   if (!readinto(argv[0], value)) return BADARGS;
-  return fmtresult(*result, func(value), precarg != nullptr, precarg);
+  return fmtresult(*result, func(value), argc - 1, &argv[1]);
 }

@@ -315,7 +315,7 @@ case "${1:-}" in
   long)
     deps
     build build -DQIRVEN_TESTS=ON
-    echo "== differential checks: 1,000,000 values x 24 precisions, 1,000,000 texts"
+    echo "== differential checks: 1,000,000 values x 25 precisions, 1,000,000 texts"
     QIRVEN_DIFF_SAMPLES=1000000 build/tests/stress_tests --gtest_filter='Differential.*'
     echo "== fuzzing: 10,000,000 executions"
     CXX=clang++ build build-fuzz -DQIRVEN_FUZZ=ON
