@@ -97,11 +97,6 @@ constexpr bool common(int p, int biased) { return shiftof(p, biased) >= 0 && shi
 // The default precision reads its scale and shift from a row for each
 // biased exponent that the common case takes (a run of them, from FIRST16
 // on), rather than computing and checking them.
-struct sixteenrow {
-  uint64_t power;  // of SCALING
-  int8_t exponent;
-  uint8_t a;
-};
 constexpr int firstof(int p) {
   int biased = 1;
   while (!common(p, biased)) ++biased;
@@ -117,14 +112,18 @@ constexpr int countof(int p) {
 }
 constexpr int COUNT16 = countof(MAXDIGITS);
 static_assert(COUNT16 > 0, "the default precision's common exponents must be one run");
-struct sixteenrows {
-  sixteenrow row[COUNT16];
+struct sixteenrows {  // (in columns, each read with a scaled index)
+  uint64_t power[COUNT16];  // of SCALING
+  int8_t exponent[COUNT16];
+  uint8_t a[COUNT16];
 };
 constexpr sixteenrows makesixteen() {
   sixteenrows t{};
-  for (int i = 0; i < COUNT16; ++i)
-    t.row[i] = {SCALING.power[MAXDIGITS][MAXDIGITS - 1 - estimate(FIRST16 + i)],
-                static_cast<int8_t>(estimate(FIRST16 + i)), static_cast<uint8_t>(shiftof(MAXDIGITS, FIRST16 + i))};
+  for (int i = 0; i < COUNT16; ++i) {
+    t.power[i] = SCALING.power[MAXDIGITS][MAXDIGITS - 1 - estimate(FIRST16 + i)];
+    t.exponent[i] = static_cast<int8_t>(estimate(FIRST16 + i));
+    t.a[i] = static_cast<uint8_t>(shiftof(MAXDIGITS, FIRST16 + i));
+  }
   return t;
 }
 constexpr sixteenrows SIXTEEN = makesixteen();
@@ -157,9 +156,9 @@ APIRET putg(RXSTRING &result, double value, int precision) {
     if (sixteen) {
       const auto row = static_cast<unsigned>(biased - FIRST16);
       if (row >= COUNT16) return putgeneral(result, value, precision);
-      a = SIXTEEN.row[row].a;
-      power = SIXTEEN.row[row].power;
-      exponent = SIXTEEN.row[row].exponent;
+      a = SIXTEEN.a[row];
+      power = SIXTEEN.power[row];
+      exponent = SIXTEEN.exponent[row];
     } else {
       if (static_cast<unsigned>(s) > 22) return putgeneral(result, value, precision);
       a = static_cast<unsigned>(biased + s - SCALING.offset[precision][s]);

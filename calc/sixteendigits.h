@@ -1,6 +1,6 @@
 // The formatter's digit writer, and the one place where the platform chooses
 // the code: x86-64 (and any SSE2 target) splits every digit off at
-// once in vector lanes and finds the last non-zero one with one compare;
+// once in vector lanes and finds the last non-zero one with one addition;
 // elsewhere a word is split into lanes of four digits, then of two, then of
 // one, each lane divided by multiplying with a reciprocal, and the zeros are
 // found a word at a time. Both were checked for every eight-digit value.
@@ -43,8 +43,9 @@ inline std::size_t lastnonzero(uint64_t n, char *out) {
   const __m128i one = _mm_or_si128(q1, _mm_slli_epi16(_mm_sub_epi16(two, _mm_mullo_epi16(q1, splat16(10))), 8));
   const __m128i digits = _mm_add_epi8(one, _mm_set1_epi8('0'));
   _mm_storeu_si128(reinterpret_cast<__m128i *>(out), digits);
-  // One bit a digit that is not '0'; the first digit is not, so some bit is set.
-  const auto nonzero = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(digits, _mm_set1_epi8('0')))) ^ 0xffff;
+  // One bit a digit that is not 0 (0x7f more sets its top bit); the first
+  // digit is not, so some bit is set.
+  const auto nonzero = static_cast<unsigned>(_mm_movemask_epi8(_mm_add_epi8(one, _mm_set1_epi8(0x7f))));
   return static_cast<unsigned>(31 ^ __builtin_clz(nonzero));
 }
 #else
