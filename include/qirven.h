@@ -86,17 +86,24 @@ inline constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e
 inline bool readplain(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
   if (!DOUBLEEVAL || p == nullptr || arg.strlength - 1 >= 15) return false;
-  const char *end = p + arg.strlength, *point = nullptr, *q = p;
-  uint64_t digits = 0;
-  do {  // the text is not empty
-    const uint64_t d = static_cast<unsigned char>(*q) - uint64_t{'0'};
-    if (d <= 9) digits = digits * 10 + d;
-    else if (d == uint64_t{'.'} - '0' && point == nullptr) point = q;
-    else return false;
-  } while (++q != end);
-  value = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
-  if (point == nullptr) return true;
-  value /= POW10D[end - point - 1];
+  const char *const end = p + arg.strlength;
+  const char *q = p;
+  uint64_t digits = 0, d;
+  // The digits before a point, then, past it, those after.
+  while ((d = static_cast<unsigned char>(*q) - uint64_t{'0'}) <= 9) {
+    digits = digits * 10 + d;
+    if (++q == end) {
+      value = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
+      return true;
+    }
+  }
+  if (d != uint64_t{'.'} - '0') return false;
+  const char *const point = q;
+  while (++q != end) {
+    if ((d = static_cast<unsigned char>(*q) - uint64_t{'0'}) > 9) return false;
+    digits = digits * 10 + d;
+  }
+  value = static_cast<double>(static_cast<int64_t>(digits)) / POW10D[end - point - 1];
   return end - p > 1;  // not "." alone
 }
 
