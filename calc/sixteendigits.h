@@ -1,6 +1,6 @@
 // The formatter's digit writer, and the one place where the platform chooses
 // the code: x86-64 (and any SSE2 target) splits every digit off at
-// once in vector lanes and finds the last non-zero one with one addition;
+// once in vector lanes and finds the last non-zero one with one compare;
 // elsewhere a word is split into lanes of four digits, then of two, then of
 // one, each lane divided by multiplying with a reciprocal, and the zeros are
 // found a word at a time. Both were checked for every eight-digit value.
@@ -19,13 +19,21 @@ namespace {
 // Writes the 16 decimal digits of n, 10^15 <= n < 10^16, as characters at
 // out, and returns the place of the last non-zero one, 0 to 15.
 #if defined(__SSE2__)
-// A constant in every 16-bit lane, which the compiler keeps as one
-// multiplication's operand rather than turning the product into shifts and adds.
-inline __m128i splat16(int c) {
-  __m128i v = _mm_set1_epi16(static_cast<short>(c));
-  asm("" : "+x"(v));
+// A constant in every lane, loaded from memory by one instruction that the
+// compiler cannot see into: left to itself, it turns a product by it into
+// shifts and adds, or (GCC 14) builds it from a general register in three.
+struct alignas(16) vector16 {
+  uint64_t half[2];
+};
+template <uint64_t word>
+inline constexpr vector16 SPLAT{{word, word}};
+template <uint64_t word>
+inline __m128i splat() {
+  __m128i v;
+  asm("movdqa %1, %0" : "=x"(v) : "m"(SPLAT<word>));
   return v;
 }
+inline constexpr uint64_t EVERYBYTE = 0x0101010101010101, EVERYHALF = 0x0001000100010001;
 
 inline std::size_t lastnonzero(uint64_t n, char *out) {
   // n as two eight-digit halves, one a 64-bit lane; then each step splits
@@ -38,14 +46,13 @@ inline std::size_t lastnonzero(uint64_t n, char *out) {
   const __m128i q4 = _mm_srli_epi64(_mm_mul_epu32(eight, _mm_set1_epi64x(0xd1b71759)), 45);
   const __m128i four = _mm_or_si128(q4, _mm_slli_epi64(_mm_sub_epi32(eight, _mm_mul_epu32(q4, _mm_set1_epi64x(10000))), 32));
   const __m128i q2 = _mm_srli_epi16(_mm_mulhi_epu16(four, _mm_set1_epi32(5243)), 3);
-  const __m128i two = _mm_or_si128(q2, _mm_slli_epi32(_mm_sub_epi16(four, _mm_mullo_epi16(q2, splat16(100))), 16));
-  const __m128i q1 = _mm_mulhi_epu16(two, splat16(6554));
-  const __m128i one = _mm_or_si128(q1, _mm_slli_epi16(_mm_sub_epi16(two, _mm_mullo_epi16(q1, splat16(10))), 8));
-  const __m128i digits = _mm_add_epi8(one, _mm_set1_epi8('0'));
+  const __m128i two = _mm_or_si128(q2, _mm_slli_epi32(_mm_sub_epi16(four, _mm_mullo_epi16(q2, splat<100 * EVERYHALF>())), 16));
+  const __m128i q1 = _mm_mulhi_epu16(two, splat<6554 * EVERYHALF>());
+  const __m128i one = _mm_or_si128(q1, _mm_slli_epi16(_mm_sub_epi16(two, _mm_mullo_epi16(q1, splat<10 * EVERYHALF>())), 8));
+  const __m128i zeros = splat<'0' * EVERYBYTE>(), digits = _mm_add_epi8(one, zeros);
   _mm_storeu_si128(reinterpret_cast<__m128i *>(out), digits);
-  // One bit a digit that is not 0 (0x7f more sets its top bit); the first
-  // digit is not, so some bit is set.
-  const auto nonzero = static_cast<unsigned>(_mm_movemask_epi8(_mm_add_epi8(one, _mm_set1_epi8(0x7f))));
+  // One bit a digit above '0'; the first digit is, so some bit is set.
+  const auto nonzero = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(digits, zeros)));
   return static_cast<unsigned>(31 ^ __builtin_clz(nonzero));
 }
 #else
