@@ -64,9 +64,9 @@ inline uint64_t rounded(uint64_t mantissa, int s, int r) {
 // left by a, 0 to 11, makes a product whose binary point is at bit 64: its
 // high word is value * 10^s cut to an integer, its low word the fraction.
 // Then a + b = 64 - r, and a = biased + s - offset[p][s] with offset = 1011 + b.
-struct scaling {
-  uint64_t power[MAXDIGITS + 1][23];
-  int offset[MAXDIGITS + 1][23];
+struct scaling {  // (rows of 24, one unused, so that a row's place is two additions)
+  uint64_t power[MAXDIGITS + 1][24];
+  int offset[MAXDIGITS + 1][24];
 };
 constexpr int bitsof(uint64_t v) { return v == 0 ? 0 : 1 + bitsof(v >> 1); }
 constexpr int estimate(int biased) { return ((biased - 1023) * 78913) >> 18; }  // see putg
@@ -160,10 +160,12 @@ APIRET putg(RXSTRING &result, double value, int precision) {
       power = SIXTEEN.power[row];
       exponent = SIXTEEN.exponent[row];
     } else {
-      if (static_cast<unsigned>(s) > 22) return putgeneral(result, value, precision);
-      a = static_cast<unsigned>(biased + s - SCALING.offset[precision][s]);
+      // (indices as unsigned: no sign extension)
+      const unsigned p = static_cast<unsigned>(precision), scale = static_cast<unsigned>(s);
+      if (scale > 22) return putgeneral(result, value, precision);
+      a = static_cast<unsigned>(biased + s - SCALING.offset[p][scale]);
       if (a > 11) return putgeneral(result, value, precision);  // (then the double is a normal one)
-      power = SCALING.power[precision][s];
+      power = SCALING.power[p][scale];
     }
     const u128 x = static_cast<u128>(mantissa << a) * power;
     const auto truncated = static_cast<uint64_t>(x >> 64), fraction = static_cast<uint64_t>(x);
@@ -171,7 +173,7 @@ APIRET putg(RXSTRING &result, double value, int precision) {
     // lowest bit, set to that of truncated, decides only a half.
     n = truncated + ((fraction | (truncated & 1)) > uint64_t{1} << 63);
   }
-  if (n >= POW10[precision]) [[unlikely]] {  // the estimate was one too low, or rounding carried
+  if (n >= POW10[static_cast<unsigned>(precision)]) [[unlikely]] {  // the estimate was one too low, or rounding carried
     if (!general) return putgeneral(result, value, precision);
     if (--s < 0) return slowg(result, value, precision);
     ++exponent;
@@ -185,7 +187,7 @@ APIRET putg(RXSTRING &result, double value, int precision) {
   // 16 digits, the first non-zero; those that count end at the last non-zero one.
   // Each copy below moves 16 bytes, of which only those counted are kept.
   char digits[32];
-  const std::size_t last = lastnonzero(n * WIDEN[precision], digits);
+  const std::size_t last = lastnonzero(n * WIDEN[static_cast<unsigned>(precision)], digits);
   char *const out = result.strptr;
   char *o = out;
   *o = '-';
