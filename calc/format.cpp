@@ -70,13 +70,19 @@ struct scaling {  // (rows of 24, one unused, so that a row's place is two addit
 };
 constexpr int bitsof(uint64_t v) { return v == 0 ? 0 : 1 + bitsof(v >> 1); }
 constexpr int estimate(int biased) { return ((biased - 1023) * 78913) >> 18; }  // see putg
+// The smallest biased exponent whose estimate is e or more: from just below
+// e / log10 2, a step or two up. (Searches stay short: clang counts the
+// steps of a constant evaluation.)
+constexpr int firstwith(int e) {
+  int biased = 1023 + e * 262144 / 78913 - 2;
+  while (estimate(biased) < e) ++biased;
+  return biased;
+}
 constexpr scaling makescaling() {
   scaling t{};
   for (int p = 1; p <= MAXDIGITS; ++p)
     for (int s = 0; s <= 22; ++s) {
-      int top = 0;  // the largest biased exponent that is given this scale
-      for (int biased = 1; biased <= 2046; ++biased)
-        if (p - 1 - estimate(biased) == s) top = biased;
+      const int top = firstwith(p - s) - 1;  // the largest biased exponent that is given this scale
       int b = top + s - 1022;  // a is at most 11 for every exponent up to top
       b = b < 0 ? 0 : b > 64 - bitsof(POW5[s]) ? 64 - bitsof(POW5[s]) : b;
       t.power[p][s] = POW5[s] << b;
@@ -97,16 +103,18 @@ constexpr bool common(int p, int biased) { return shiftof(p, biased) >= 0 && shi
 // The default precision reads its scale and shift from a row for each
 // biased exponent that the common case takes (a run of them, from FIRST16
 // on), rather than computing and checking them.
+// Below firstwith(p - 23) the scale is over 22, from firstwith(p) on below 0.
 constexpr int firstof(int p) {
-  int biased = 1;
+  int biased = firstwith(p - 23);
   while (!common(p, biased)) ++biased;
   return biased;
 }
 constexpr int FIRST16 = firstof(MAXDIGITS);
 constexpr int countof(int p) {
+  const int first = firstof(p);
   int n = 0;
-  while (common(p, firstof(p) + n)) ++n;
-  for (int biased = firstof(p) + n; biased <= 2046; ++biased)
+  while (common(p, first + n)) ++n;
+  for (int biased = first + n; biased < firstwith(p); ++biased)
     if (common(p, biased)) return 0;  // not one run
   return n;
 }
