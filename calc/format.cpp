@@ -225,7 +225,7 @@ APIRET putg(RXSTRING &result, double value, int precision) {
 
 APIRET putgeneral(RXSTRING &result, double value, int precision) { return putg<true>(result, value, precision); }
 #else
-template <bool>
+template <bool, bool = false>
 APIRET putg(RXSTRING &result, double value, int precision) { return slowg(result, value, precision); }
 #endif
 
