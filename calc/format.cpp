@@ -251,6 +251,18 @@ namespace {
   return fmtdigits(result, value, precision);
 }
 
+// The precision that a number of one or two digits asks for, as printf
+// takes it: 0 as 1, above 16 as 16.
+struct precisions {
+  uint8_t of[100];
+};
+constexpr precisions makeprecisions() {
+  precisions t{};
+  for (int n = 0; n < 100; ++n) t.of[n] = static_cast<uint8_t>(n == 0 ? 1 : n > MAXDIGITS ? MAXDIGITS : n);
+  return t;
+}
+constexpr precisions PRECISION = makeprecisions();
+
 }  // namespace
 
 // The common precision, one or two digits, read here with no call. (readint
@@ -260,12 +272,10 @@ APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
   const char *p = precarg.strptr;
   if (precarg.strlength == 1) {
     const unsigned digit = static_cast<unsigned char>(p[0]) - '0';
-    if (digit <= 9) return fmtdigits(result, value, digit == 0 ? 1 : static_cast<int>(digit));
+    if (digit <= 9) return fmtdigits(result, value, PRECISION.of[digit]);
   } else if (precarg.strlength == 2) {
     const unsigned first = static_cast<unsigned char>(p[0]) - '0', second = static_cast<unsigned char>(p[1]) - '0';
-    const unsigned precision = first * 10 + second;
-    if (first <= 9 && second <= 9)
-      return fmtdigits(result, value, precision == 0 ? 1 : precision > 16 ? 16 : static_cast<int>(precision));
+    if (first <= 9 && second <= 9) return fmtdigits(result, value, PRECISION.of[first * 10 + second]);
   }
   return fmtanyprecision(result, value, precarg);
 }
