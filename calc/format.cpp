@@ -142,15 +142,18 @@ constexpr sixteenrows SIXTEEN = makesixteen();
 // double when value * 10^s is exact in 128 bits (s from 0 to 22), else by the
 // general routine. The common instance takes a decimal exponent estimated
 // right and a product whose binary point SCALING puts at bit 64, and needs
-// no frame: everything else, it passes on to the general instance by a tail call.
-template <bool general, bool sixteen = false>
+// no frame. When the estimate was one too low (for about one value in seven:
+// those from a power of ten up to the next power of two) or rounding
+// carried, it passes the value on by a tail call to the instance that
+// raises the estimate by one; everything else, to the general instance.
+template <bool general, bool sixteen = false, int raise = 0>
 APIRET putg(RXSTRING &result, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);
   const int biased = static_cast<int>(bits >> 52 & 0x7ff);
   const int shift = 1075 - biased;  // value = mantissa / 2^shift
   // The decimal exponent is floor(log10 2^e) or one more: value * 10^s must
   // have `precision` digits before the binary point.
-  int exponent = estimate(biased);
+  int exponent = estimate(biased) + raise;
   int s = precision - 1 - exponent;
   const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
   uint64_t n;
@@ -182,7 +185,7 @@ APIRET putg(RXSTRING &result, double value, int precision) {
     n = truncated + ((fraction | (truncated & 1)) > uint64_t{1} << 63);
   }
   if (n >= POW10[static_cast<unsigned>(precision)]) [[unlikely]] {  // the estimate was one too low, or rounding carried
-    if (!general) return putgeneral(result, value, precision);
+    if (!general) return raise == 0 ? putg<false, false, 1>(result, value, precision) : putgeneral(result, value, precision);
     if (--s < 0) return slowg(result, value, precision);
     ++exponent;
     n = rounded(mantissa, s, shift - s);
