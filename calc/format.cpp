@@ -180,9 +180,13 @@ APIRET putg(RXSTRING &result, double value, int precision) {
     }
     const u128 x = static_cast<u128>(mantissa << a) * power;
     const auto truncated = static_cast<uint64_t>(x >> 64), fraction = static_cast<uint64_t>(x);
-    // Up when the fraction is over a half, or a half and truncated odd: its
-    // lowest bit, set to that of truncated, decides only a half.
-    n = truncated + ((fraction | (truncated & 1)) > uint64_t{1} << 63);
+    // Up from a half. An exact half (the other bits all zero) goes to the
+    // even one of truncated and truncated + 1; the test also takes an exact
+    // product, with no half to take back.
+    const uint64_t half = fraction >> 63;
+    n = truncated + half;
+    if (fraction << 1 == 0) [[unlikely]]
+      n -= half & ~truncated;
   }
   if (n >= POW10[static_cast<unsigned>(precision)]) [[unlikely]] {  // the estimate was one too low, or rounding carried
     if (!general) return raise == 0 ? putg<false, false, 1>(result, value, precision) : putgeneral(result, value, precision);
