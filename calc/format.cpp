@@ -45,18 +45,36 @@ APIRET written(RXSTRING &result, char *out, std::size_t len) {
 #if defined(__SIZEOF_INT128__)
 __extension__ typedef unsigned __int128 u128;
 constexpr uint64_t pow5u(int n) { return n == 0 ? 1 : 5 * pow5u(n - 1); }
-// 5^s up to 5^22 < 2^52: value * 10^s = mantissa * 5^s / 2^(shift - s) is one 64-bit product.
-constexpr uint64_t POW5[] = {pow5u(0),  pow5u(1),  pow5u(2),  pow5u(3),  pow5u(4),  pow5u(5),  pow5u(6),  pow5u(7),
-                             pow5u(8),  pow5u(9),  pow5u(10), pow5u(11), pow5u(12), pow5u(13), pow5u(14), pow5u(15),
-                             pow5u(16), pow5u(17), pow5u(18), pow5u(19), pow5u(20), pow5u(21), pow5u(22)};
+// 5^s up to 5^27 < 2^63: value * 10^s = mantissa * 5^s / 2^(shift - s) is one 128-bit product.
+constexpr int MAXSCALE = 27;
+constexpr uint64_t POW5[] = {pow5u(0),  pow5u(1),  pow5u(2),  pow5u(3),  pow5u(4),  pow5u(5),  pow5u(6),
+                             pow5u(7),  pow5u(8),  pow5u(9),  pow5u(10), pow5u(11), pow5u(12), pow5u(13),
+                             pow5u(14), pow5u(15), pow5u(16), pow5u(17), pow5u(18), pow5u(19), pow5u(20),
+                             pow5u(21), pow5u(22), pow5u(23), pow5u(24), pow5u(25), pow5u(26), pow5u(27)};
 
-// mantissa * 5^s / 2^r to nearest, ties to even, for r from 1 to 127; the
-// product has at most 105 bits and the quotient fits a word.
-inline uint64_t rounded(uint64_t mantissa, int s, int r) {
-  const u128 x = static_cast<u128>(mantissa) * POW5[s];
-  const auto truncated = static_cast<uint64_t>(x >> r);
-  const u128 rest = x & ((u128{1} << r) - 1), half = u128{1} << (r - 1);
-  return truncated + (rest > half || (rest == half && (truncated & 1)));
+// value * 10^s, value = mantissa / 2^shift, to nearest, ties to even, for s
+// from -27 to 27; 0 where that does not fit 128 bits. Up, a product with 5^s
+// (at most 116 bits) shifted down; down, a quotient by 5^-s and a power of two.
+inline uint64_t scaled(uint64_t mantissa, int shift, int s) {
+  u128 x, rest, half;
+  uint64_t q;
+  if (s >= 0) {
+    const int r = shift - s;
+    if (r < 1 || r > 127) return 0;
+    x = static_cast<u128>(mantissa) * POW5[s];
+    q = static_cast<uint64_t>(x >> r);
+    rest = x & ((u128{1} << r) - 1);
+    half = u128{1} << (r - 1);
+  } else {
+    const int j = shift - s;  // value / 10^t = mantissa / (5^t * 2^j), t = -s
+    if (j > 64 || j < -74) return 0;
+    x = static_cast<u128>(mantissa) << (j < 0 ? -j : 0);
+    const u128 d = static_cast<u128>(POW5[-s]) << (j > 0 ? j : 0);
+    q = static_cast<uint64_t>(x / d);
+    rest = (x - q * d) * 2;  // (below 2^128: d is)
+    half = d;
+  }
+  return q + (rest > half || (rest == half && (q & 1)));
 }
 
 // The common case needs no shift of the product: for each precision p and
@@ -158,9 +176,8 @@ APIRET putg(RXSTRING &result, double value, int precision) {
   const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
   uint64_t n;
   if (general) {
-    if (static_cast<unsigned>(shift - 1) > 126 || static_cast<unsigned>(s) > 22 || shift - s < 1)
+    if (biased == 0 || biased == 0x7ff || s < -MAXSCALE || s > MAXSCALE || (n = scaled(mantissa, shift, s)) == 0)
       return slowg(result, value, precision);  // also 0, subnormals, inf and NaN
-    n = rounded(mantissa, s, shift - s);
   } else {
     unsigned a;
     uint64_t power;
@@ -190,12 +207,11 @@ APIRET putg(RXSTRING &result, double value, int precision) {
   }
   if (n >= POW10[static_cast<unsigned>(precision)]) [[unlikely]] {  // the estimate was one too low, or rounding carried
     if (!general) return raise == 0 ? putg<false, false, 1>(result, value, precision) : putgeneral(result, value, precision);
-    if (--s < 0) return slowg(result, value, precision);
+    if (--s < -MAXSCALE || (n = scaled(mantissa, shift, s)) == 0) return slowg(result, value, precision);
     ++exponent;
-    n = rounded(mantissa, s, shift - s);
     if (n == POW10[precision]) {  // both: rounding carried into a new digit
       n = POW10[precision - 1];
-      if (++exponent == precision) return slowg(result, value, precision);  // 1e+16: exponential, positive
+      ++exponent;
     }
   }
 
@@ -213,18 +229,19 @@ APIRET putg(RXSTRING &result, double value, int precision) {
     o[point] = '.';
     std::memcpy(o + point + 1, digits + point, 16);
     o += last >= point ? last + 2 : point;
-  } else if (exponent >= -4) {  // 0.00012345
+  } else if (exponent >= -4 && (!general || exponent < 0)) {  // 0.00012345
     std::memcpy(o, "0.000000", 8);
     o += 1 - static_cast<std::ptrdiff_t>(exponent);
     std::memcpy(o, digits, 16);
     o += last + 1;
-  } else {  // 1.2345e-07: on this path the exponent lies between -22 and -5
+  } else {  // 1.2345e-07, 1.2345e+16: the exponent has two digits
     o[0] = digits[0];
     o[1] = '.';
     std::memcpy(o + 2, digits + 1, 16);
     o += last > 0 ? last + 2 : 1;
-    std::memcpy(o, "e-", 2);
-    std::memcpy(o + 2, PAIRS + 2 * -exponent, 2);
+    o[0] = 'e';
+    o[1] = exponent < 0 ? '-' : '+';
+    std::memcpy(o + 2, PAIRS + 2 * (exponent < 0 ? -exponent : exponent), 2);
     o += 4;
   }
   return written(result, out, static_cast<std::size_t>(o - out));
