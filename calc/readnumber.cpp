@@ -82,6 +82,11 @@ bool islarge(const char *p, const char *stop, bool hex) {
 
 // Any text, as atof reads it.
 reading readgeneral(const RXSTRING &arg) {
+  // First the commonest of the rest: a minus sign and a plain text (-30, -0.5).
+  double plain;
+  if (arg.strlength > 1 && arg.strptr != nullptr && arg.strptr[0] == '-' &&
+      readplain({arg.strlength - 1, arg.strptr + 1}, plain))
+    return {-plain, true};
   const char *p = arg.strptr;
   const char *end = p ? p + arg.strlength : p;
   while (p != end && isblankc(*p)) ++p;
