@@ -83,19 +83,19 @@ bool islarge(const char *p, const char *stop, bool hex) {
 // Any text, as atof reads it.
 reading readgeneral(const RXSTRING &arg) {
   // First the commonest of the rest: a minus sign and a plain text (-30, -0.5).
-  double plain;
+  double positive;
   if (arg.strlength > 1 && arg.strptr != nullptr && arg.strptr[0] == '-' &&
-      readplain({arg.strlength - 1, arg.strptr + 1}, plain))
-    return {-plain, true};
+      readplain({arg.strlength - 1, arg.strptr + 1}, positive))
+    return {-positive, true};
   const char *p = arg.strptr;
   const char *end = p ? p + arg.strlength : p;
   while (p != end && isblankc(*p)) ++p;
   const bool neg = p != end && *p == '-';
   if (p != end && (*p == '+' || *p == '-')) ++p;
 
-  // Up to 19 digits with an optional point, no exponent: when the digits fit
-  // in 53 bits and the fraction in 22 places, one exact IEEE division
-  // rounds correctly.
+  // Up to 19 digits with an optional point and a short exponent: when the
+  // digits fit in 53 bits and the scale in 22 places either way, one exact
+  // IEEE division or multiplication rounds correctly.
   const char *q = p;
   uint64_t digits = 0;
   for (unsigned d; q != end && (d = static_cast<unsigned char>(*q) - '0') <= 9; ++q) digits = digits * 10 + d;
@@ -112,9 +112,24 @@ reading readgeneral(const RXSTRING &arg) {
   }
   const bool hex = p[0] == '0' && p + 1 != end && (p[1] == 'x' || p[1] == 'X');
   if (hex) return readrare(arg);
-  const bool exponent = q != end && (*q == 'e' || *q == 'E');
-  if (DOUBLEEVAL && !exponent && count < 20 && digits <= (uint64_t{1} << 53)) {
-    const double v = static_cast<double>(digits) / POW10D[places];
+  // An exponent of up to three digits, as REXX writes one (1.09951163E+12);
+  // an e with no digit after it is not one, and atof stops before it.
+  int scale = -static_cast<int>(places);
+  bool whole = true;  // the exponent read whole
+  if (q != end && (*q == 'e' || *q == 'E')) {
+    const char *e = q + 1;
+    const bool negative = e != end && *e == '-';
+    if (e != end && (*e == '+' || *e == '-')) ++e;
+    const char *const first = e;
+    int exponent = 0;
+    for (; e != end && e - first < 3 && isdigitc(*e); ++e) exponent = exponent * 10 + (*e - '0');
+    if (e != end && isdigitc(*e)) whole = false;  // a longer exponent
+    if (e != first) scale += negative ? -exponent : exponent;
+  }
+  // The digits times or divided by an exact power of ten: one IEEE operation.
+  if (DOUBLEEVAL && whole && count < 20 && digits <= (uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
+    const auto d = static_cast<double>(digits);
+    const double v = scale < 0 ? d / POW10D[-scale] : d * POW10D[scale];
     return {neg ? -v : v, true};
   }
   // Longer decimals and exponents, read in place: the reader stops at a NUL
