@@ -71,7 +71,7 @@ inline uint64_t scaled(uint64_t mantissa, int shift, int s) {
     x = static_cast<u128>(mantissa) << (j < 0 ? -j : 0);
     const u128 d = static_cast<u128>(POW5[-s]) << (j > 0 ? j : 0);
     q = static_cast<uint64_t>(x / d);
-    rest = (x - q * d) * 2;  // (below 2^128: d is)
+    rest = (x - q * d) * 2;  // twice the remainder: below 2d, which is below 2^128
     half = d;
   }
   return q + (rest > half || (rest == half && (q & 1)));
@@ -157,8 +157,8 @@ constexpr sixteenrows SIXTEEN = makesixteen();
 [[gnu::noinline]] APIRET putgeneral(RXSTRING &result, double value, int precision);
 
 // "%.*g" of value with 1 to 16 digits into the result: directly for a normal
-// double when value * 10^s is exact in 128 bits (s from 0 to 22), else by the
-// general routine. The common instance takes a decimal exponent estimated
+// double when value * 10^s is exact in 128 bits (s from 0 to 22 in the common
+// instances, -27 to 27 in the general one), else by the C++ library. The common instance takes a decimal exponent estimated
 // right and a product whose binary point SCALING puts at bit 64, and needs
 // no frame. When the estimate was one too low (for about one value in seven:
 // those from a power of ten up to the next power of two) or rounding
