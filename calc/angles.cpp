@@ -20,28 +20,30 @@ double cotan(double x) { return cos(x) / sin(x); }
 // zero of minus sign rounds once and keeps the sign of a zero product.
 double product(double a, double b) { return DOUBLEEVAL ? a * b : fma(a, b, -0.0); }
 
-// The factor for each unit letter from d to r, folded to lower case: d, g
-// and r name one, every other letter none (0).
-struct units {
-  double factor[15];
+// The units, and the one that each byte names as a unit's first letter: d,
+// g and r in either case name one, every other byte none.
+enum unit : uint8_t { NOUNIT, DEGREES, GRADS, RADIANS };
+struct unitletters {
+  uint8_t of[256];
 };
-constexpr units unitsof(double degrees, double grads) {
-  units u{};
-  u.factor['d' - 'd'] = degrees;
-  u.factor['g' - 'd'] = grads;
-  u.factor['r' - 'd'] = 1.0;
-  return u;
+constexpr unitletters makeletters() {
+  unitletters t{};
+  t.of['d'] = t.of['D'] = DEGREES;
+  t.of['g'] = t.of['G'] = GRADS;
+  t.of['r'] = t.of['R'] = RADIANS;
+  return t;
 }
-constexpr units TOANGLE = unitsof(DEGTORAD, GRADTORAD), FROMANGLE = unitsof(RADTODEG, RADTOGRAD);
+constexpr unitletters UNITOF = makeletters();
 
-// The factor for the unit, the second of `count` options after the first
-// argument (degrees when none is given, or when it is omitted or empty), 1
-// for radians, 0 for an unknown unit. Folding the case bit leaves only
-// letters between d and r.
-double unitfactor(ULONG count, const RXSTRING *options, const units &table) {
-  if (count < 2 || options[1].strptr == nullptr || options[1].strlength == 0) return table.factor[0];
-  const unsigned letter = (static_cast<unsigned char>(options[1].strptr[0]) | 0x20u) - 'd';
-  return letter < 15 ? table.factor[letter] : 0.0;
+// The factor for each unit, into radians and out of them.
+constexpr double TOANGLE[] = {0.0, DEGTORAD, GRADTORAD, 1.0};
+constexpr double FROMANGLE[] = {0.0, RADTODEG, RADTOGRAD, 1.0};
+
+// The unit, the second of `count` options after the first argument: degrees
+// when none is given, or when it is omitted or empty.
+unit unitof(ULONG count, const RXSTRING *options) {
+  if (count < 2 || options[1].strptr == nullptr || options[1].strlength == 0) return DEGREES;
+  return static_cast<unit>(UNITOF.of[static_cast<unsigned char>(options[1].strptr[0])]);
 }
 
 }  // namespace
@@ -60,11 +62,11 @@ extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRIN
   const mathentry *row = findfunc<trigfuncs>(name);
   if (row == nullptr) return NOSUCHFUNC;
   const mathroutine func = row->func;
-  const double factor = unitfactor(options, &argv[1], TOANGLE);
-  if (factor == 0.0) return BADARGS;
-  double angle;
+  double angle;  // (read first, so that the unit need not be kept across a call)
   if (!readinto(argv[0], angle)) return BADARGS;
-  return fmtresult(*result, func(product(angle, factor)), options, &argv[1]);
+  const unit from = unitof(options, &argv[1]);
+  if (from == NOUNIT) return BADARGS;
+  return fmtresult(*result, func(product(angle, TOANGLE[from])), options, &argv[1]);
 }
 
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
@@ -76,7 +78,7 @@ extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING
   double value;
   if (!readinto(argv[0], value)) return BADARGS;
   const double r = func(value);
-  const double factor = unitfactor(options, &argv[1], FROMANGLE);
-  if (factor == 0.0) return BADARGS;
-  return fmtresult(*result, product(r, factor), options, &argv[1]);
+  const unit to = unitof(options, &argv[1]);
+  if (to == NOUNIT) return BADARGS;
+  return fmtresult(*result, product(r, FROMANGLE[to]), options, &argv[1]);
 }

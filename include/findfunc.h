@@ -1,9 +1,10 @@
 // Finding the row of a called name in a shared-handler table. The names are
-// fixed when the package is compiled, so a perfect hash of a name's last
-// eight bytes, found then, points at the one row the name can be; that row's
-// bytes are compared, ignoring case, as two words: the name's first eight
-// bytes and its last eight, each with the case bit set where the row has a
-// letter.
+// fixed when the package is compiled, so one byte of a name, found then
+// (the k-th from its end, with its length added where the byte alone does
+// not tell the rows apart), points at the one row the name can be; that
+// row's bytes are compared, ignoring case, as two words: the name's first
+// eight bytes and its last eight, each with the case bit set where the row
+// has a letter.
 #pragma once
 
 #include "qirven.h"
@@ -18,13 +19,11 @@
 namespace lookup {
 
 using word = std::uint64_t;
-constexpr unsigned SLOTS = 32;
 
-// From the name's last eight bytes, the case bit set in each: the top bits
-// of their product with the table's multiplier.
-constexpr word CASEBITS = 0x2020202020202020;
-constexpr unsigned slotof(word multiplier, word tail) {
-  return static_cast<unsigned>(((tail | CASEBITS) * multiplier) >> (64 - std::countr_zero(SLOTS)));
+// The slot of a name whose k-th byte from the end is `byte`: the byte, plus
+// the length when the table needs it, kept to eight bits.
+constexpr unsigned slotof(unsigned char byte, std::size_t length, bool withlength) {
+  return static_cast<std::uint8_t>(byte + (withlength ? length : 0));
 }
 
 // Eight bytes as a word in the machine's byte order, as memcpy loads them;
@@ -39,8 +38,9 @@ constexpr word wordat(const char *p, bool letters = false) {
 
 template <std::size_t N>
 struct index {
-  word multiplier = 0;  // 0: no perfect hash was found
-  std::uint8_t slot[SLOTS] = {};  // a row, or N: the row of length 0, which no name matches
+  unsigned place = 0;  // k, 1 to 8; 0: no byte tells the rows apart
+  bool withlength = false;
+  std::uint8_t slot[256] = {};  // a row, or N: the row of length 0, which no name matches
   std::size_t length[N + 1] = {};
   // The row's first and last eight bytes in lower case, and the case bit of
   // each of their letters.
@@ -60,21 +60,29 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
     ix.head[r] = wordat(name) | ix.headcase[r];
     ix.tail[r] = wordat(name + length - 8) | ix.tailcase[r];
   }
-  for (word m = 0x9e3779b97f4a7c15, tries = 0; tries < 1000; m += 0x5851f42d4c957f2e, ++tries) {  // odd multipliers
-    std::uint8_t slot[SLOTS];
-    std::fill(slot, slot + SLOTS, static_cast<std::uint8_t>(N));
-    bool distinct = true;
-    for (std::size_t r = 0; r < N && distinct; ++r) {
-      std::uint8_t &s = slot[slotof(m, ix.tail[r])];
-      distinct = s == N;
-      s = static_cast<std::uint8_t>(r);
+  // The first place, by the byte alone or else with the length, at which
+  // every row's name in lower and in upper case gets a slot of its own.
+  for (const bool withlength : {false, true})
+    for (unsigned k = 1; k <= 8; ++k) {
+      std::uint8_t slot[256];
+      std::fill(slot, slot + 256, static_cast<std::uint8_t>(N));
+      bool distinct = true;
+      for (std::size_t r = 0; r < N && distinct; ++r) {
+        const char byte = table[r].name[ix.length[r] - k];
+        const char cases[2] = {byte, byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 0x20) : byte};
+        for (const char c : cases) {
+          std::uint8_t &s = slot[slotof(static_cast<unsigned char>(c), ix.length[r], withlength)];
+          distinct = distinct && (s == N || s == r);
+          s = static_cast<std::uint8_t>(r);
+        }
+      }
+      if (distinct) {
+        ix.place = k;
+        ix.withlength = withlength;
+        std::copy(slot, slot + 256, ix.slot);
+        return ix;
+      }
     }
-    if (distinct) {
-      ix.multiplier = m;
-      std::copy(slot, slot + SLOTS, ix.slot);
-      return ix;
-    }
-  }
   return ix;
 }
 
@@ -84,13 +92,14 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
 template <const auto &table>
 [[gnu::always_inline]] inline const mathentry *findfunc(const char *name) {
   static constexpr auto ix = lookup::makeindex(table);
-  static_assert(ix.multiplier != 0, "the table's names need a perfect hash and 8 to 15 bytes each");
+  static_assert(ix.place != 0, "the table's names need a byte that tells them apart and 8 to 15 bytes each");
   const std::size_t length = std::strlen(name);
   if (length < 8) return nullptr;  // (a longer name than any row's fails on the length)
   lookup::word head, tail;
   std::memcpy(&head, name, sizeof head);
   std::memcpy(&tail, name + length - 8, sizeof tail);
-  const unsigned row = ix.slot[lookup::slotof(ix.multiplier, tail)];
+  const unsigned row =
+      ix.slot[lookup::slotof(static_cast<unsigned char>(name[length - ix.place]), length, ix.withlength)];
   if (ix.length[row] != length) return nullptr;
   if (((head | ix.headcase[row]) ^ ix.head[row]) | ((tail | ix.tailcase[row]) ^ ix.tail[row])) return nullptr;
   return &table[row];
