@@ -82,10 +82,11 @@ bool islarge(const char *p, const char *stop, bool hex) {
 
 // Any text, as atof reads it.
 reading readgeneral(const RXSTRING &arg) {
-  // First the commonest of the rest: a minus sign and a plain text (-30, -0.5).
+  // First the commonest of the rest: a minus sign and a plain text (-30,
+  // -0.5), but for "-.", which has no digit and so no sign.
   double positive;
   if (arg.strlength > 1 && arg.strptr != nullptr && arg.strptr[0] == '-' &&
-      readplain({arg.strlength - 1, arg.strptr + 1}, positive))
+      (arg.strlength > 2 || arg.strptr[1] != '.') && readplain({arg.strlength - 1, arg.strptr + 1}, positive))
     return {-positive, true};
   const char *p = arg.strptr;
   const char *end = p ? p + arg.strlength : p;

@@ -81,8 +81,8 @@ inline constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e
 
 // The common case inline: the whole text is up to 15 characters, digits
 // with at most one point among them (2, 1.05, 30). The digits then fit in 53
-// bits, and one exact IEEE division rounds correctly. False for anything
-// else, which readgeneral reads.
+// bits, and one exact IEEE division rounds correctly. A point alone reads as
+// 0, as atof reads it. False for anything else, which readgeneral reads.
 inline bool readplain(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
   if (!DOUBLEEVAL || p == nullptr || arg.strlength - 1 >= 15) return false;
@@ -104,7 +104,7 @@ inline bool readplain(const RXSTRING &arg, double &value) {
     digits = digits * 10 + d;
   }
   value = static_cast<double>(static_cast<int64_t>(digits)) / POW10D[end - point - 1];
-  return end - p > 1;  // not "." alone
+  return true;
 }
 
 // Any argument into value, at once when it is plain; false only when memory
