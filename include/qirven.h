@@ -86,24 +86,30 @@ inline constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e
 inline bool readplain(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
   if (!DOUBLEEVAL || p == nullptr || arg.strlength - 1 >= 15) return false;
+  // end[i] for i from minus the length up to 0: each step tests one count.
   const char *const end = p + arg.strlength;
-  const char *q = p;
-  uint64_t digits = 0, d;
+  auto i = -static_cast<std::ptrdiff_t>(arg.strlength);
+  uint64_t digits = 0, d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
   // The digits before a point, then, past it, those after.
-  while ((d = static_cast<unsigned char>(*q) - uint64_t{'0'}) <= 9) {
-    digits = digits * 10 + d;
-    if (++q == end) {
-      value = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
-      return true;
-    }
+  if (d <= 9) {
+#pragma GCC unroll 1
+    do {
+      digits = digits * 10 + d;
+      if (++i == 0) {
+        value = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
+        return true;
+      }
+      d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
+    } while (d <= 9);
   }
   if (d != uint64_t{'.'} - '0') return false;
-  const char *const point = q;
-  while (++q != end) {
-    if ((d = static_cast<unsigned char>(*q) - uint64_t{'0'}) > 9) return false;
+  const std::ptrdiff_t point = i;
+#pragma GCC unroll 1
+  while (++i != 0) {
+    if ((d = static_cast<unsigned char>(end[i]) - uint64_t{'0'}) > 9) return false;
     digits = digits * 10 + d;
   }
-  value = static_cast<double>(static_cast<int64_t>(digits)) / POW10D[end - point - 1];
+  value = static_cast<double>(static_cast<int64_t>(digits)) / POW10D[-point - 1];
   return true;
 }
 
