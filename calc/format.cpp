@@ -140,14 +140,14 @@ constexpr int COUNT16 = countof(MAXDIGITS);
 static_assert(COUNT16 > 0, "the default precision's common exponents must be one run");
 struct sixteenrows {  // (in columns, each read with a scaled index)
   uint64_t power[COUNT16];  // of SCALING
-  int8_t exponent[COUNT16];
+  int exponent[COUNT16];
   uint8_t a[COUNT16];
 };
 constexpr sixteenrows makesixteen() {
   sixteenrows t{};
   for (int i = 0; i < COUNT16; ++i) {
     t.power[i] = SCALING.power[MAXDIGITS][MAXDIGITS - 1 - estimate(FIRST16 + i)];
-    t.exponent[i] = static_cast<int8_t>(estimate(FIRST16 + i));
+    t.exponent[i] = estimate(FIRST16 + i);
     t.a[i] = static_cast<uint8_t>(shiftof(MAXDIGITS, FIRST16 + i));
   }
   return t;
@@ -182,7 +182,7 @@ APIRET putg(RXSTRING &result, double value, int precision) {
     unsigned a;
     uint64_t power;
     if (sixteen) {
-      const auto row = static_cast<unsigned>(biased - FIRST16);
+      const uint64_t row = (bits >> 52 & 0x7ff) - FIRST16;  // (64 bits wide: no extension to index)
       if (row >= COUNT16) return putgeneral(result, value, precision);
       a = SIXTEEN.a[row];
       power = SIXTEEN.power[row];
