@@ -66,7 +66,8 @@ extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRIN
   if (!readinto(argv[0], angle)) return BADARGS;
   const unit from = unitof(options, &argv[1]);
   if (from == NOUNIT) return BADARGS;
-  return fmtresult(*result, func(product(angle, TOANGLE[from])), options, &argv[1]);
+  const double r = func(product(angle, TOANGLE[from]));  // (first: nothing else need be kept across the call)
+  return fmtresult(*result, r, options, &argv[1]);
 }
 
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {

@@ -16,5 +16,6 @@ extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRI
   const mathroutine func = row->func;
   double value;
   if (!readinto(argv[0], value)) return BADARGS;
-  return fmtresult(*result, func(value), argc - 1, &argv[1]);
+  const double r = func(value);  // (first: nothing else need be kept across the call)
+  return fmtresult(*result, r, argc - 1, &argv[1]);
 }
