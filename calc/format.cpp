@@ -34,10 +34,15 @@ APIRET written(RXSTRING &result, char *out, std::size_t len) {
 }
 
 // Everything the fast path does not take: exact, and about 600 instructions more.
+// FORMATROOM holds every such text, but were the library to fail, the call
+// fails rather than answer an empty text. (Callers that see this cannot
+// prove the formatters always return 0, which GCC 14 would use to turn
+// their tail calls into calls.)
 [[gnu::noinline]] APIRET slowg(RXSTRING &result, double value, int precision) {
   auto [end, ec] = std::to_chars(result.strptr, result.strptr + FORMATROOM, value, std::chars_format::general,
                                  precision);
-  return written(result, result.strptr, ec == std::errc() ? static_cast<std::size_t>(end - result.strptr) : 0);
+  if (ec != std::errc()) return BADARGS;
+  return written(result, result.strptr, static_cast<std::size_t>(end - result.strptr));
 }
 
 // The exact integer formatting below needs 128-bit integers (GCC and clang on
