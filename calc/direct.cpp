@@ -13,7 +13,8 @@ extern "C" APIRET rxcalcpower(PCSZ, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING 
   if (argc < 2 || argc > 3) return BADARGS;
   double base, exponent;
   if (!readinto(argv[0], base) || !readinto(argv[1], exponent)) return BADARGS;
-  return fmtresult(*result, pow(base, exponent), argc - 2, &argv[2]);
+  const double r = pow(base, exponent);  // (first: nothing else need be kept across the call)
+  return fmtresult(*result, r, argc - 2, &argv[2]);
 }
 
 // rxcalcpi([precision]): the first precision + 1 characters of pi, the
