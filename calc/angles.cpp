@@ -28,9 +28,10 @@ struct unitletters {
 };
 constexpr unitletters makeletters() {
   unitletters t{};
-  t.of['d'] = t.of['D'] = DEGREES;
-  t.of['g'] = t.of['G'] = GRADS;
-  t.of['r'] = t.of['R'] = RADIANS;
+  auto name = [&t](unsigned char lower, unit u) { t.of[lower] = t.of[lower - 0x20] = u; };  // both cases
+  name('d', DEGREES);
+  name('g', GRADS);
+  name('r', RADIANS);
   return t;
 }
 constexpr unitletters UNITOF = makeletters();
@@ -59,9 +60,8 @@ constexpr mathentry arcfuncs[3] = {
 extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 3) return BADARGS;
   const ULONG options = argc - 1;  // precision and unit
-  const mathentry *row = findfunc<trigfuncs>(name);
-  if (row == nullptr) return NOSUCHFUNC;
-  const mathroutine func = row->func;
+  const mathroutine func = findfunc<trigfuncs>(name);
+  if (func == nullptr) return NOSUCHFUNC;
   double angle;  // (read first, so that the unit need not be kept across a call)
   if (!readinto(argv[0], angle)) return BADARGS;
   const unit from = unitof(options, &argv[1]);
@@ -73,9 +73,8 @@ extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRIN
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 3) return BADARGS;
   const ULONG options = argc - 1;  // precision and unit
-  const mathentry *row = findfunc<arcfuncs>(name);
-  if (row == nullptr) return NOSUCHFUNC;
-  const mathroutine func = row->func;
+  const mathroutine func = findfunc<arcfuncs>(name);
+  if (func == nullptr) return NOSUCHFUNC;
   double value;
   if (!readinto(argv[0], value)) return BADARGS;
   const double r = func(value);

@@ -11,9 +11,8 @@ constexpr mathentry unaryfuncs[7] = {
 
 extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 2) return BADARGS;
-  const mathentry *row = findfunc<unaryfuncs>(name);
-  if (row == nullptr) return NOSUCHFUNC;
-  const mathroutine func = row->func;
+  const mathroutine func = findfunc<unaryfuncs>(name);
+  if (func == nullptr) return NOSUCHFUNC;
   double value;
   if (!readinto(argv[0], value)) return BADARGS;
   const double r = func(value);  // (first: nothing else need be kept across the call)

@@ -45,6 +45,7 @@ struct index {
   // The row's first and last eight bytes in lower case, and the case bit of
   // each of their letters.
   word head[N + 1] = {}, tail[N + 1] = {}, headcase[N + 1] = {}, tailcase[N + 1] = {};
+  mathroutine func[N + 1] = {};  // the row's routine, beside the rest
 };
 
 template <std::size_t N>
@@ -54,7 +55,9 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
     const char *name = table[r].name;
     const std::size_t length = std::char_traits<char>::length(name);
     if (length < 8 || length >= NAMESIZE) return ix;  // the words would not fit
+    if (table[r].func == nullptr) return ix;
     ix.length[r] = length;
+    ix.func[r] = table[r].func;
     ix.headcase[r] = wordat(name, true);
     ix.tailcase[r] = wordat(name + length - 8, true);
     ix.head[r] = wordat(name) | ix.headcase[r];
@@ -88,11 +91,13 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
 
 }  // namespace lookup
 
-// The row of `table` whose name equals `name` ignoring ASCII case, or nullptr.
+// The routine of the row of `table` whose name equals `name` ignoring ASCII
+// case, or nullptr.
 template <const auto &table>
-[[gnu::always_inline]] inline const mathentry *findfunc(const char *name) {
+[[gnu::always_inline]] inline mathroutine findfunc(const char *name) {
   static constexpr auto ix = lookup::makeindex(table);
-  static_assert(ix.place != 0, "the table's names need a byte that tells them apart and 8 to 15 bytes each");
+  static_assert(ix.place != 0,
+                "the table's names need a byte that tells them apart and 8 to 15 bytes each, and a routine each");
   const std::size_t length = std::strlen(name);
   if (length < 8) return nullptr;  // (a longer name than any row's fails on the length)
   lookup::word head, tail;
@@ -102,5 +107,8 @@ template <const auto &table>
       ix.slot[lookup::slotof(static_cast<unsigned char>(name[length - ix.place]), length, ix.withlength)];
   if (ix.length[row] != length) return nullptr;
   if (((head | ix.headcase[row]) ^ ix.head[row]) | ((tail | ix.tailcase[row]) ^ ix.tail[row])) return nullptr;
-  return &table[row];
+  // (No row's routine is null, which spares the caller's test a compare.)
+  const mathroutine func = ix.func[row];
+  if (func == nullptr) __builtin_unreachable();
+  return func;
 }
