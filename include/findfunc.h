@@ -55,7 +55,6 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
     const char *name = table[r].name;
     const std::size_t length = std::char_traits<char>::length(name);
     if (length < 8 || length >= NAMESIZE) return ix;  // the words would not fit
-    if (table[r].func == nullptr) return ix;
     ix.length[r] = length;
     ix.func[r] = table[r].func;
     ix.headcase[r] = wordat(name, true);
@@ -96,8 +95,7 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
 template <const auto &table>
 [[gnu::always_inline]] inline mathroutine findfunc(const char *name) {
   static constexpr auto ix = lookup::makeindex(table);
-  static_assert(ix.place != 0,
-                "the table's names need a byte that tells them apart and 8 to 15 bytes each, and a routine each");
+  static_assert(ix.place != 0, "the table's names need a byte that tells them apart and 8 to 15 bytes each");
   const std::size_t length = std::strlen(name);
   if (length < 8) return nullptr;  // (a longer name than any row's fails on the length)
   lookup::word head, tail;
@@ -107,7 +105,8 @@ template <const auto &table>
       ix.slot[lookup::slotof(static_cast<unsigned char>(name[length - ix.place]), length, ix.withlength)];
   if (ix.length[row] != length) return nullptr;
   if (((head | ix.headcase[row]) ^ ix.head[row]) | ((tail | ix.tailcase[row]) ^ ix.tail[row])) return nullptr;
-  // (No row's routine is null, which spares the caller's test a compare.)
+  // (A row's routine is a function's address, never null: said so, the
+  // caller's test needs no compare of its own.)
   const mathroutine func = ix.func[row];
   if (func == nullptr) __builtin_unreachable();
   return func;
