@@ -33,6 +33,18 @@ inline __m128i splat() {
   asm("movdqa %1, %0" : "=x"(v) : "m"(SPLAT<word>));
   return v;
 }
+// The low and the high half of x times the constant in every 16-bit lane,
+// the constant read by the multiplication itself.
+template <uint64_t word>
+inline __m128i mullo(__m128i x) {
+  asm("pmullw %1, %0" : "+x"(x) : "m"(SPLAT<word>));
+  return x;
+}
+template <uint64_t word>
+inline __m128i mulhi(__m128i x) {
+  asm("pmulhuw %1, %0" : "+x"(x) : "m"(SPLAT<word>));
+  return x;
+}
 inline constexpr uint64_t EVERYBYTE = 0x0101010101010101, EVERYHALF = 0x0001000100010001;
 
 inline std::size_t lastnonzero(uint64_t n, char *out) {
@@ -47,8 +59,10 @@ inline std::size_t lastnonzero(uint64_t n, char *out) {
   const __m128i four = _mm_or_si128(q4, _mm_slli_epi64(_mm_sub_epi32(eight, _mm_mul_epu32(q4, _mm_set1_epi64x(10000))), 32));
   const __m128i q2 = _mm_srli_epi16(_mm_mulhi_epu16(four, _mm_set1_epi32(5243)), 3);
   const __m128i two = _mm_or_si128(q2, _mm_slli_epi32(_mm_sub_epi16(four, _mm_mullo_epi16(q2, splat<100 * EVERYHALF>())), 16));
-  const __m128i q1 = _mm_mulhi_epu16(two, splat<6554 * EVERYHALF>());
-  const __m128i one = _mm_or_si128(q1, _mm_slli_epi16(_mm_sub_epi16(two, _mm_mullo_epi16(q1, splat<10 * EVERYHALF>())), 8));
+  // The last step by one product less: a lane of two digits 10t + u becomes
+  // t + 256u, which is 256(10t + u) - 2559t, with t = (10t + u) / 10.
+  const __m128i q1 = mulhi<6554 * EVERYHALF>(two);
+  const __m128i one = _mm_sub_epi16(_mm_slli_epi16(two, 8), mullo<2559 * EVERYHALF>(q1));
   const __m128i zeros = splat<'0' * EVERYBYTE>(), digits = _mm_add_epi8(one, zeros);
   _mm_storeu_si128(reinterpret_cast<__m128i *>(out), digits);
   // One bit a digit above '0'; the first digit is, so some bit is set.
@@ -59,9 +73,9 @@ inline std::size_t lastnonzero(uint64_t n, char *out) {
 inline uint64_t eightdigits(uint32_t v) {
   const uint64_t x = v / 10000 | uint64_t{v % 10000} << 32;    // four digits a lane
   const uint64_t y = (x * 5243 >> 19) & 0x0000007f0000007f;     // x / 100
-  const uint64_t w = y | (x - y * 100) << 16;                   // two digits a lane
+  const uint64_t w = (x << 16) - y * 6553599;                   // two digits a lane: 65536x - (100 * 65536 - 1)y
   const uint64_t t = (w * 103 >> 10) & 0x000f000f000f000f;      // w / 10
-  return t | (w - t * 10) << 8;                                  // one digit a byte, the first lowest
+  return (w << 8) - t * 2559;                                    // one digit a byte, the first lowest: 256w - 2559t
 }
 // The place of the last non-zero digit in a word of eightdigits that has one.
 inline std::size_t lastin(uint64_t digits) { return 7 - static_cast<unsigned>(std::countl_zero(digits)) / 8; }
