@@ -165,10 +165,11 @@ constexpr sixteenrows SIXTEEN = makesixteen();
 // double when value * 10^s is exact in 128 bits (s from 0 to 22 in the common
 // instances, -27 to 27 in the general one), else by the C++ library. The
 // common instance takes a decimal exponent estimated right and a product
-// whose binary point SCALING puts at bit 64, and needs no frame. When the estimate was one too low (for about one value in seven:
-// those from a power of ten up to the next power of two) or rounding
-// carried, it passes the value on by a tail call to the instance that
-// raises the estimate by one; everything else, to the general instance.
+// whose binary point SCALING puts at bit 64, and needs no frame. When the
+// estimate was one too low (for about one value in seven: those from a
+// power of ten up to the next power of two) or rounding carried, it passes
+// the value on by a tail call to the instance that raises the estimate by
+// one; everything else, to the general instance.
 template <bool general, bool sixteen = false, int raise = 0>
 APIRET putg(RXSTRING &result, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);

@@ -26,13 +26,15 @@ constexpr unsigned slotof(unsigned char byte, std::size_t length, bool withlengt
   return static_cast<std::uint8_t>(byte + (withlength ? length : 0));
 }
 
+constexpr bool islowerascii(char c) { return c >= 'a' && c <= 'z'; }
+
 // Eight bytes as a word in the machine's byte order, as memcpy loads them;
 // with `letters`, 0x20 where a byte is a lower-case letter, the one bit in
 // which a called name's byte may differ from it.
 constexpr word wordat(const char *p, bool letters = false) {
   std::array<unsigned char, 8> bytes{};
   for (std::size_t i = 0; i < 8; ++i)
-    bytes[i] = letters ? (p[i] >= 'a' && p[i] <= 'z' ? 0x20 : 0) : static_cast<unsigned char>(p[i]);
+    bytes[i] = letters ? (islowerascii(p[i]) ? 0x20 : 0) : static_cast<unsigned char>(p[i]);
   return std::bit_cast<word>(bytes);
 }
 
@@ -71,7 +73,7 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
       bool distinct = true;
       for (std::size_t r = 0; r < N && distinct; ++r) {
         const char byte = table[r].name[ix.length[r] - k];
-        const char cases[2] = {byte, byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 0x20) : byte};
+        const char cases[2] = {byte, islowerascii(byte) ? static_cast<char>(byte - 0x20) : byte};
         for (const char c : cases) {
           std::uint8_t &s = slot[slotof(static_cast<unsigned char>(c), ix.length[r], withlength)];
           distinct = distinct && (s == N || s == r);
