@@ -79,6 +79,12 @@ reading readgeneral(const RXSTRING &arg);
 inline constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// The divisor of a plain text's digits, by the place of its point counted
+// from the end (-1 for the last character): 10 to the number of digits
+// after the point. (Indexed by that place plus 15, so that no negation is needed.)
+inline constexpr double DIVISORBYPOINT[] = {1e14, 1e13, 1e12, 1e11, 1e10, 1e9, 1e8, 1e7,
+                                            1e6,  1e5,  1e4,  1e3,  1e2,  1e1, 1e0};
+
 // The common case inline: the whole text is up to 15 characters, digits
 // with at most one point among them (2, 1.05, 30). The digits then fit in 53
 // bits, and one exact IEEE division rounds correctly. A point alone reads as
@@ -109,7 +115,7 @@ inline bool readplain(const RXSTRING &arg, double &value) {
     if ((d = static_cast<unsigned char>(end[i]) - uint64_t{'0'}) > 9) return false;
     digits = digits * 10 + d;
   }
-  value = static_cast<double>(static_cast<int64_t>(digits)) / POW10D[-point - 1];
+  value = static_cast<double>(static_cast<int64_t>(digits)) / DIVISORBYPOINT[point + 15];
   return true;
 }
 
