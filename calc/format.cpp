@@ -259,26 +259,33 @@ template <bool, bool = false>
 APIRET putg(RXSTRING &result, double value, int precision) { return slowg(result, value, precision); }
 #endif
 
-}  // namespace
+// The interpreter's buffer holds every text the package writes; a host's
+// smaller one gets the text made aside.
+bool roomy(const RXSTRING &result) { return result.strptr != nullptr && result.strlength > FORMATROOM; }
 
+// 1 to 16 digits into a buffer known to have room.
 [[gnu::noinline]] APIRET fmtdigits(RXSTRING &result, double value, int precision) {
   return putg<false>(result, value, precision);
 }
 
-// The default precision, its constants folded in.
-[[gnu::noinline]] APIRET fmtsixteen(RXSTRING &result, double value) {
-  return putg<false, true>(result, value, MAXDIGITS);
+// For a host whose buffer is too small: the text made aside, then copied.
+[[gnu::noinline]] APIRET fmtaside(RXSTRING &result, double value, int precision) {
+  char text[FORMATROOM + 1];
+  RXSTRING aside{sizeof text, text};
+  const APIRET made = fmtdigits(aside, value, precision);
+  if (made != 0) return made;
+  const APIRET rc = puttext(result, text, aside.strlength + 1);  // the NUL goes along, uncounted
+  if (rc == 0) result.strlength = aside.strlength;
+  return rc;
 }
 
-namespace {
-
 // Any precision text, as atoi reads it; as printf takes it, a negative
-// precision as 6 and 0 as 1.
+// precision as 6 and 0 as 1. Into a buffer of any size.
 [[gnu::noinline]] APIRET fmtanyprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
   int precision = readintgeneral(precarg);
   if (precision > MAXDIGITS) precision = MAXDIGITS;
   if (precision <= 0) precision = precision < 0 ? 6 : 1;
-  return fmtdigits(result, value, precision);
+  return roomy(result) ? fmtdigits(result, value, precision) : fmtaside(result, value, precision);
 }
 
 // The precision that a number of one or two digits asks for, as printf
@@ -295,10 +302,19 @@ constexpr precisions PRECISION = makeprecisions();
 
 }  // namespace
 
+// The default precision, its constants folded in.
+[[gnu::noinline]] APIRET fmtsixteen(RXSTRING &result, double value) {
+  if (!roomy(result)) [[unlikely]]
+    return fmtaside(result, value, MAXDIGITS);
+  return putg<false, true>(result, value, MAXDIGITS);
+}
+
 // The common precision, one or two digits, read here with no call. (readint
 // reads the same, but its fallback call would give this function a frame;
 // the two lengths written out cost 6 to 10 instructions less than one shared form.)
 APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
+  if (!roomy(result)) [[unlikely]]
+    return fmtanyprecision(result, value, precarg);  // (which makes the text aside)
   const char *p = precarg.strptr;
   if (precarg.strlength == 1) {
     const unsigned digit = static_cast<unsigned char>(p[0]) - '0';
@@ -308,14 +324,4 @@ APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
     if (first <= 9 && second <= 9) return fmtdigits(result, value, PRECISION.of[first * 10 + second]);
   }
   return fmtanyprecision(result, value, precarg);
-}
-
-// For a host whose buffer is too small: the text made aside, then copied.
-APIRET fmtaside(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg) {
-  char text[FORMATROOM + 1];
-  RXSTRING aside{sizeof text, text};
-  fmtresult(aside, value, count, precarg);
-  const APIRET rc = puttext(result, text, aside.strlength + 1);  // the NUL goes along, uncounted
-  if (rc == 0) result.strlength = aside.strlength;
-  return rc;
 }

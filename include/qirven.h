@@ -151,21 +151,16 @@ constexpr std::size_t FORMATROOM = 48;
 // when none can be had the result is untouched and BADARGS returned.
 APIRET puttext(RXSTRING &result, const char *text, std::size_t len);
 
-// "%.*g" text of value into the result: with a precision of 1 to 16 (fmtdigits),
-// the default 16 (fmtsixteen), one read from a present argument
-// (fmtprecision), or made aside and copied into a host's buffer that is too
-// small (fmtaside).
-APIRET fmtdigits(RXSTRING &result, double value, int precision);
+// "%.*g" text of value into the result: with the default 16 digits
+// (fmtsixteen), or as many as a present argument asks for (fmtprecision).
+// Each writes straight into the interpreter's buffer (256 bytes) when it has
+// room, else makes the text aside and copies it.
 APIRET fmtsixteen(RXSTRING &result, double value);
 APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg);
-APIRET fmtaside(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg);
 
 // Writes value as "%.*g" text; the precision comes from *precarg when count > 0.
 // Inline, so that a handler ends in a jump to the formatter.
 inline APIRET fmtresult(RXSTRING &result, double value, ULONG count, const RXSTRING *precarg) {
-  // Straight into the interpreter's buffer (256 bytes) when it has room.
-  if (result.strptr == nullptr || result.strlength <= FORMATROOM) [[unlikely]]
-    return fmtaside(result, value, count, precarg);
   if (count == 0 || precarg->strptr == nullptr) return fmtsixteen(result, value);
   return fmtprecision(result, value, *precarg);
 }
