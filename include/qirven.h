@@ -68,12 +68,13 @@ const char *argtext(const RXSTRING &arg, scratch &space);
 // byte) in the C locale, whatever the process locale, but for the payload of
 // a NaN, which no result shows. Not ok only when memory for copying a long
 // argument cannot be had. (Returned by value, so that a handler keeps no
-// local whose address escapes and can end in a tail call.)
+// local whose address escapes and can end in a tail call.) Cold: the inline
+// readplain below takes nearly every call, and the handlers are laid out for it.
 struct reading {
   double value;
   bool ok;
 };
-reading readgeneral(const RXSTRING &arg);
+[[gnu::cold]] reading readgeneral(const RXSTRING &arg);
 
 // Powers of ten that are exact doubles.
 inline constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -130,8 +131,8 @@ inline bool readplain(const RXSTRING &arg, double &value) {
 
 // Reads an integer the way atoi does, saturating at the limits of int.
 // The argument's bytes are read in place, up to its length or a NUL byte.
-// One or two digits, the common precision, are read inline.
-int readintgeneral(const RXSTRING &arg);
+// One or two digits, the common precision, are read inline (cold, as readgeneral).
+[[gnu::cold]] int readintgeneral(const RXSTRING &arg);
 inline int readint(const RXSTRING &arg) {
   const char *p = arg.strptr;
   if (p != nullptr && arg.strlength - 1 < 2) {
