@@ -65,9 +65,14 @@ inline std::size_t lastnonzero(uint64_t n, char *out) {
   const __m128i one = _mm_sub_epi16(_mm_slli_epi16(two, 8), mullo<2559 * EVERYHALF>(q1));
   const __m128i zeros = splat<'0' * EVERYBYTE>(), digits = _mm_add_epi8(one, zeros);
   _mm_storeu_si128(reinterpret_cast<__m128i *>(out), digits);
-  // One bit a digit above '0'; the first digit is, so some bit is set.
-  const auto nonzero = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(digits, zeros)));
-  return static_cast<unsigned>(31 ^ __builtin_clz(nonzero));
+  // One bit a digit above '0'; the first digit is, so some bit is set. The
+  // highest is found by a bit scan as wide as the place returned (the
+  // compiler's own scans it at 32 bits, then widens the place by one more
+  // instruction).
+  const auto nonzero = static_cast<std::size_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(digits, zeros))));
+  std::size_t last;
+  asm("bsr %1, %0" : "=r"(last) : "r"(nonzero) : "cc");
+  return last;
 }
 #else
 inline uint64_t eightdigits(uint32_t v) {
