@@ -143,8 +143,23 @@ constexpr int countof(int p) {
 }
 constexpr int COUNT16 = countof(MAXDIGITS);
 static_assert(COUNT16 > 0, "the default precision's common exponents must be one run");
+// The common instances' integer: the mantissa shifted left by a, times the
+// power, its fraction (the product's low word) rounded to nearest, ties to
+// even. Up from a half; an exact half (the other bits all zero) goes to the
+// even one of truncated and truncated + 1; the test also takes an exact
+// product, with no half to take back.
+constexpr uint64_t roundedproduct(uint64_t mantissa, unsigned a, uint64_t power) {
+  const u128 x = static_cast<u128>(mantissa << a) * power;
+  const auto truncated = static_cast<uint64_t>(x >> 64), fraction = static_cast<uint64_t>(x);
+  const uint64_t half = fraction >> 63;
+  uint64_t n = truncated + half;
+  if (fraction << 1 == 0) [[unlikely]]
+    n -= half & ~truncated;
+  return n;
+}
 struct sixteenrows {  // (in columns, each read with a scaled index)
   uint64_t power[COUNT16];  // of SCALING
+  uint64_t raiseat[COUNT16];  // the least mantissa whose product has 17 digits, or 2^53
   int exponent[COUNT16];
   uint8_t a[COUNT16];
 };
@@ -154,6 +169,17 @@ constexpr sixteenrows makesixteen() {
     t.power[i] = SCALING.power[MAXDIGITS][MAXDIGITS - 1 - estimate(FIRST16 + i)];
     t.exponent[i] = estimate(FIRST16 + i);
     t.a[i] = static_cast<uint8_t>(shiftof(MAXDIGITS, FIRST16 + i));
+    // The rounded product grows with the mantissa: the first that reaches
+    // 10^16, found by halving [2^52, 2^53).
+    uint64_t low = uint64_t{1} << 52, high = uint64_t{1} << 53;
+    while (low < high) {
+      const uint64_t middle = low + (high - low) / 2;
+      if (roundedproduct(middle, t.a[i], t.power[i]) >= POW10[MAXDIGITS])
+        high = middle;
+      else
+        low = middle + 1;
+    }
+    t.raiseat[i] = low;
   }
   return t;
 }
@@ -169,7 +195,8 @@ constexpr sixteenrows SIXTEEN = makesixteen();
 // estimate was one too low (for about one value in seven: those from a
 // power of ten up to the next power of two) or rounding carried, it passes
 // the value on by a tail call to the instance that raises the estimate by
-// one; everything else, to the general instance.
+// one (the default precision's instance tells this from the mantissa,
+// before the product); everything else, to the general instance.
 template <bool general, bool sixteen = false, int raise = 0>
 APIRET putg(RXSTRING &result, double value, int precision) {
   const auto bits = std::bit_cast<uint64_t>(value);
@@ -190,6 +217,9 @@ APIRET putg(RXSTRING &result, double value, int precision) {
     if (sixteen) {
       const uint64_t row = (bits >> 52 & 0x7ff) - FIRST16;  // (64 bits wide: no extension to index)
       if (row >= COUNT16) return putgeneral(result, value, precision);
+      // (the estimate one too low, or rounding to carry: told from the mantissa)
+      if (mantissa >= SIXTEEN.raiseat[row]) [[unlikely]]
+        return putg<false, false, 1>(result, value, precision);
       a = SIXTEEN.a[row];
       power = SIXTEEN.power[row];
       exponent = SIXTEEN.exponent[row];
@@ -201,17 +231,9 @@ APIRET putg(RXSTRING &result, double value, int precision) {
       if (a > 11) return putgeneral(result, value, precision);  // (then the double is a normal one)
       power = SCALING.power[p][scale];
     }
-    const u128 x = static_cast<u128>(mantissa << a) * power;
-    const auto truncated = static_cast<uint64_t>(x >> 64), fraction = static_cast<uint64_t>(x);
-    // Up from a half. An exact half (the other bits all zero) goes to the
-    // even one of truncated and truncated + 1; the test also takes an exact
-    // product, with no half to take back.
-    const uint64_t half = fraction >> 63;
-    n = truncated + half;
-    if (fraction << 1 == 0) [[unlikely]]
-      n -= half & ~truncated;
+    n = roundedproduct(mantissa, a, power);
   }
-  if (n >= POW10[static_cast<unsigned>(precision)]) [[unlikely]] {  // the estimate was one too low, or rounding carried
+  if (!sixteen && n >= POW10[static_cast<unsigned>(precision)]) [[unlikely]] {  // the estimate was one too low, or rounding carried
     if (!general) return raise == 0 ? putg<false, false, 1>(result, value, precision) : putgeneral(result, value, precision);
     if (--s < -MAXSCALE || (n = scaled(mantissa, shift, s)) == 0) return slowg(result, value, precision);
     ++exponent;
