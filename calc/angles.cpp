@@ -60,6 +60,7 @@ constexpr mathentry arcfuncs[3] = {
 extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 3) return BADARGS;
   const ULONG options = argc - 1;  // precision and unit
+  const resultslot out = result;
   const mathroutine func = findfunc<trigfuncs>(name);
   if (func == nullptr) return NOSUCHFUNC;
   double angle;  // (read first, so that the unit need not be kept across a call)
@@ -67,12 +68,13 @@ extern "C" APIRET calctrig(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRIN
   const unit from = unitof(options, &argv[1]);
   if (from == NOUNIT) return BADARGS;
   const double r = func(product(angle, TOANGLE[from]));  // (first: nothing else need be kept across the call)
-  return fmtresult(*result, r, options, &argv[1]);
+  return fmtresult(*out, r, options, &argv[1]);
 }
 
 extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 3) return BADARGS;
   const ULONG options = argc - 1;  // precision and unit
+  const resultslot out = result;
   const mathroutine func = findfunc<arcfuncs>(name);
   if (func == nullptr) return NOSUCHFUNC;
   double value;
@@ -80,5 +82,5 @@ extern "C" APIRET calcarc(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING
   const double r = func(value);
   const unit to = unitof(options, &argv[1]);
   if (to == NOUNIT) return BADARGS;
-  return fmtresult(*result, product(r, FROMANGLE[to]), options, &argv[1]);
+  return fmtresult(*out, product(r, FROMANGLE[to]), options, &argv[1]);
 }

@@ -11,10 +11,11 @@ constexpr char PITEXT[] = "3.141592653589793238462643383279502884197169399375";
 // rxcalcpower(base, exponent [, precision])
 extern "C" APIRET rxcalcpower(PCSZ, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 2 || argc > 3) return BADARGS;
+  const resultslot out = result;
   double base, exponent;
   if (!readinto(argv[0], base) || !readinto(argv[1], exponent)) return BADARGS;
   const double r = pow(base, exponent);  // (first: nothing else need be kept across the call)
-  return fmtresult(*result, r, argc - 2, &argv[2]);
+  return fmtresult(*out, r, argc - 2, &argv[2]);
 }
 
 // rxcalcpi([precision]): the first precision + 1 characters of pi, the

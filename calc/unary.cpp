@@ -11,10 +11,11 @@ constexpr mathentry unaryfuncs[7] = {
 
 extern "C" APIRET calcunary(PCSZ name, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING result) {
   if (argc < 1 || argc > 2) return BADARGS;
+  const resultslot out = result;
   const mathroutine func = findfunc<unaryfuncs>(name);
   if (func == nullptr) return NOSUCHFUNC;
   double value;
   if (!readinto(argv[0], value)) return BADARGS;
   const double r = func(value);  // (first: nothing else need be kept across the call)
-  return fmtresult(*result, r, argc - 1, &argv[1]);
+  return fmtresult(*out, r, argc - 1, &argv[1]);
 }
