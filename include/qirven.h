@@ -82,9 +82,17 @@ inline constexpr double POW10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e
 
 // The divisor of a plain text's digits, by the place of its point counted
 // from the end (-1 for the last character): 10 to the number of digits
-// after the point. (Indexed by that place plus 15, so that no negation is needed.)
-inline constexpr double DIVISORBYPOINT[] = {1e14, 1e13, 1e12, 1e11, 1e10, 1e9, 1e8, 1e7,
-                                            1e6,  1e5,  1e4,  1e3,  1e2,  1e1, 1e0};
+// after the point. (POW10D reversed, indexed by that place plus 15, so that
+// no negation is needed.)
+struct pointdivisors {
+  double of[15];
+};
+constexpr pointdivisors reversedpowers() {
+  pointdivisors t{};
+  for (int i = 0; i < 15; ++i) t.of[i] = POW10D[14 - i];
+  return t;
+}
+inline constexpr pointdivisors DIVISORBYPOINT = reversedpowers();
 
 // The common case inline: the whole text is up to 15 characters, digits
 // with at most one point among them (2, 1.05, 30). The digits then fit in 53
@@ -116,7 +124,7 @@ inline bool readplain(const RXSTRING &arg, double &value) {
     if ((d = static_cast<unsigned char>(end[i]) - uint64_t{'0'}) > 9) return false;
     digits = digits * 10 + d;
   }
-  value = static_cast<double>(static_cast<int64_t>(digits)) / DIVISORBYPOINT[point + 15];
+  value = static_cast<double>(static_cast<int64_t>(digits)) / DIVISORBYPOINT.of[point + 15];
   return true;
 }
 
