@@ -311,12 +311,21 @@ bool roomy(const RXSTRING &result) { return result.strptr != nullptr && result.s
 }
 
 // The precision that a number of one or two digits asks for, as printf
-// takes it: 0 as 1, above 16 as 16.
+// takes it: 0 as 1, above 16 as 16. Read through two tables of every
+// byte, the value a digit adds as tens and as units, where any other byte
+// adds 100 and so leaves the sum outside the table of precisions: a sum
+// and one compare instead of a test of each digit.
 struct precisions {
-  uint8_t of[100];
+  uint8_t tens[256], units[256];
+  uint8_t of[100];  // by the sum
 };
 constexpr precisions makeprecisions() {
   precisions t{};
+  for (int c = 0; c < 256; ++c) {
+    const bool digit = c >= '0' && c <= '9';
+    t.tens[c] = static_cast<uint8_t>(digit ? (c - '0') * 10 : 100);
+    t.units[c] = static_cast<uint8_t>(digit ? c - '0' : 100);
+  }
   for (int n = 0; n < 100; ++n) t.of[n] = static_cast<uint8_t>(n == 0 ? 1 : n > MAXDIGITS ? MAXDIGITS : n);
   return t;
 }
@@ -337,13 +346,13 @@ constexpr precisions PRECISION = makeprecisions();
 APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
   if (!roomy(result)) [[unlikely]]
     return fmtanyprecision(result, value, precarg);  // (which makes the text aside)
-  const char *p = precarg.strptr;
+  const auto *p = reinterpret_cast<const unsigned char *>(precarg.strptr);
   if (precarg.strlength == 1) {
-    const unsigned digit = static_cast<unsigned char>(p[0]) - '0';
-    if (digit <= 9) return fmtdigits(result, value, PRECISION.of[digit]);
+    const unsigned units = PRECISION.units[p[0]];
+    if (units < 100) return fmtdigits(result, value, PRECISION.of[units]);
   } else if (precarg.strlength == 2) {
-    const unsigned first = static_cast<unsigned char>(p[0]) - '0', second = static_cast<unsigned char>(p[1]) - '0';
-    if (first <= 9 && second <= 9) return fmtdigits(result, value, PRECISION.of[first * 10 + second]);
+    const unsigned sum = PRECISION.tens[p[0]] + PRECISION.units[p[1]];
+    if (sum < 100) return fmtdigits(result, value, PRECISION.of[sum]);
   }
   return fmtanyprecision(result, value, precarg);
 }

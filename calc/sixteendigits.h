@@ -45,6 +45,17 @@ inline __m128i mulhi(__m128i x) {
   asm("pmulhuw %1, %0" : "+x"(x) : "m"(SPLAT<word>));
   return x;
 }
+// Each byte of x plus the constant's, and 0xff where x's byte is greater.
+template <uint64_t word>
+inline __m128i addbytes(__m128i x) {
+  asm("paddb %1, %0" : "+x"(x) : "m"(SPLAT<word>));
+  return x;
+}
+template <uint64_t word>
+inline __m128i greaterbytes(__m128i x) {
+  asm("pcmpgtb %1, %0" : "+x"(x) : "m"(SPLAT<word>));
+  return x;
+}
 inline constexpr uint64_t EVERYBYTE = 0x0101010101010101, EVERYHALF = 0x0001000100010001;
 
 inline std::size_t lastnonzero(uint64_t n, char *out) {
@@ -63,13 +74,13 @@ inline std::size_t lastnonzero(uint64_t n, char *out) {
   // t + 256u, which is 256(10t + u) - 2559t, with t = (10t + u) / 10.
   const __m128i q1 = mulhi<6554 * EVERYHALF>(two);
   const __m128i one = _mm_sub_epi16(_mm_slli_epi16(two, 8), mullo<2559 * EVERYHALF>(q1));
-  const __m128i zeros = splat<'0' * EVERYBYTE>(), digits = _mm_add_epi8(one, zeros);
+  const __m128i digits = addbytes<'0' * EVERYBYTE>(one);
   _mm_storeu_si128(reinterpret_cast<__m128i *>(out), digits);
   // One bit a digit above '0'; the first digit is, so some bit is set. The
   // highest is found by a bit scan as wide as the place returned (the
   // compiler's own scans it at 32 bits, then widens the place by one more
   // instruction).
-  const auto nonzero = static_cast<std::size_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(digits, zeros))));
+  const auto nonzero = static_cast<std::size_t>(static_cast<unsigned>(_mm_movemask_epi8(greaterbytes<'0' * EVERYBYTE>(digits))));
   std::size_t last;
   asm("bsr %1, %0" : "=r"(last) : "r"(nonzero) : "cc");
   return last;
