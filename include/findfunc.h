@@ -44,8 +44,9 @@ struct index {
   bool withlength = false;
   std::uint8_t slot[256] = {};  // a row, or N: the row of length 0, which no name matches
   std::size_t length[N + 1] = {};
-  // The row's first and last eight bytes in lower case, and the case bit of
-  // each of their letters.
+  // The row's first and last eight bytes in upper case, as the interpreter
+  // passes a name; in lower case, and the case bit of each of their letters.
+  word headupper[N + 1] = {}, tailupper[N + 1] = {};
   word head[N + 1] = {}, tail[N + 1] = {}, headcase[N + 1] = {}, tailcase[N + 1] = {};
   mathroutine func[N + 1] = {};  // the row's routine, beside the rest
 };
@@ -63,6 +64,8 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
     ix.tailcase[r] = wordat(name + length - 8, true);
     ix.head[r] = wordat(name) | ix.headcase[r];
     ix.tail[r] = wordat(name + length - 8) | ix.tailcase[r];
+    ix.headupper[r] = ix.head[r] & ~ix.headcase[r];
+    ix.tailupper[r] = ix.tail[r] & ~ix.tailcase[r];
   }
   // The first place, by the byte alone or else with the length, at which
   // every row's name in lower and in upper case gets a slot of its own.
@@ -90,26 +93,57 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
   return ix;
 }
 
+template <const auto &table>
+inline constexpr auto INDEX = makeindex(table);
+
+// The name's row, its words loaded, or nullptr where no row can be its: a
+// name of fewer than 8 bytes, or one of another length than its slot's row.
+// (A longer name than any row's fails on the length.)
+struct candidate {
+  unsigned row;
+  word head, tail;
+};
+template <const auto &table>
+[[gnu::always_inline]] inline bool candidateof(const char *name, candidate &c) {
+  constexpr auto &ix = INDEX<table>;
+  static_assert(ix.place != 0, "the table's names need a byte that tells them apart and 8 to 15 bytes each");
+  const std::size_t length = std::strlen(name);
+  if (length < 8) return false;
+  c.row = ix.slot[slotof(static_cast<unsigned char>(name[length - ix.place]), length, ix.withlength)];
+  if (ix.length[c.row] != length) return false;
+  std::memcpy(&c.head, name, sizeof c.head);
+  std::memcpy(&c.tail, name + length - 8, sizeof c.tail);
+  return true;
+}
+
+// The routine for a name in any case, or nullptr: its words compared with
+// the case bit of each of the row's letters set. (Out of line, the
+// interpreter's upper-case names never come here.)
+template <const auto &table>
+[[gnu::cold, gnu::noinline]] mathroutine inanycase(const char *name) {
+  constexpr auto &ix = INDEX<table>;
+  candidate c;
+  if (!candidateof<table>(name, c)) return nullptr;
+  if (((c.head | ix.headcase[c.row]) ^ ix.head[c.row]) | ((c.tail | ix.tailcase[c.row]) ^ ix.tail[c.row]))
+    return nullptr;
+  return ix.func[c.row];
+}
+
 }  // namespace lookup
 
 // The routine of the row of `table` whose name equals `name` ignoring ASCII
-// case, or nullptr.
+// case, or nullptr. The interpreter passes names in upper case, which are
+// compared as they are.
 template <const auto &table>
 [[gnu::always_inline]] inline mathroutine findfunc(const char *name) {
-  static constexpr auto ix = lookup::makeindex(table);
-  static_assert(ix.place != 0, "the table's names need a byte that tells them apart and 8 to 15 bytes each");
-  const std::size_t length = std::strlen(name);
-  if (length < 8) return nullptr;  // (a longer name than any row's fails on the length)
-  lookup::word head, tail;
-  std::memcpy(&head, name, sizeof head);
-  std::memcpy(&tail, name + length - 8, sizeof tail);
-  const unsigned row =
-      ix.slot[lookup::slotof(static_cast<unsigned char>(name[length - ix.place]), length, ix.withlength)];
-  if (ix.length[row] != length) return nullptr;
-  if (((head | ix.headcase[row]) ^ ix.head[row]) | ((tail | ix.tailcase[row]) ^ ix.tail[row])) return nullptr;
+  constexpr auto &ix = lookup::INDEX<table>;
+  lookup::candidate c;
+  if (!lookup::candidateof<table>(name, c)) return nullptr;
+  if ((c.head ^ ix.headupper[c.row]) | (c.tail ^ ix.tailupper[c.row])) [[unlikely]]
+    return lookup::inanycase<table>(name);
   // (A row's routine is a function's address, never null: said so, the
   // caller's test needs no compare of its own.)
-  const mathroutine func = ix.func[row];
+  const mathroutine func = ix.func[c.row];
   if (func == nullptr) __builtin_unreachable();
   return func;
 }

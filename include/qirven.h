@@ -101,21 +101,25 @@ inline constexpr pointdivisors DIVISORBYPOINT = reversedpowers();
 inline bool readplain(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
   if (!DOUBLEEVAL || p == nullptr || arg.strlength - 1 >= 15) return false;
-  // end[i] for i from minus the length up to 0: each step tests one count.
+  // The first character a digit (else the general reader, a point first
+  // too), then end[i] for i from one less than minus the length up to 0:
+  // each step tests one count.
+  uint64_t digits = static_cast<unsigned char>(p[0]) - uint64_t{'0'}, d = 0;
+  if (digits > 9) return false;
   const char *const end = p + arg.strlength;
-  auto i = -static_cast<std::ptrdiff_t>(arg.strlength);
-  uint64_t digits = 0, d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
+  auto i = 1 - static_cast<std::ptrdiff_t>(arg.strlength);
   // The digits before a point, then, past it, those after.
-  if (d <= 9) {
+  if (i != 0) {
 #pragma GCC unroll 1
     do {
-      digits = digits * 10 + d;
-      if (++i == 0) {
-        value = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
-        return true;
-      }
       d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
-    } while (d <= 9);
+      if (d > 9) break;
+      digits = digits * 10 + d;
+    } while (++i != 0);
+  }
+  if (i == 0) {
+    value = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
+    return true;
   }
   if (d != uint64_t{'.'} - '0') return false;
   const std::ptrdiff_t point = i;
