@@ -50,7 +50,7 @@ TEST(Reading, MatchesAtofInTheCLocale) {
                          "1,5",    "1_000",   "00012",   "0.1e1x",  "+-3",        "1.7976931348623158e308",
                          "123456789012345678901234567890", "0.000000000000000000000000000001e30",
                          "18446744073709551617", "1844674407370955161.7", "9007199254740993", "0.529113",
-                         "5.", "1.2.3", "..5", "12.5x", "12x.5",
+                         "5.", ".5", "0.5", "1.2.3", "..5", "12.5x", "12x.5",
                          // 16 digits just above 2^53, where digits / 10^k is no longer exact
                          "9.090111628771871", "99180.10360366969", " 99180.10360366969", "9675405068.658365"};
   for (const char *text : texts) {
@@ -169,6 +169,8 @@ TEST(Failures, LeaveTheResultUntouched) {
       {calcunary, "qxcalcsqrt", {"1"}, NOSUCHFUNC},        // a row's last eight bytes, other first ones
       {calcunary, "rxcalclog\x11" "0", {"1"}, NOSUCHFUNC},  // log10 but for the case bit of its digit 1
       {calcunary, "rxcalcexcalcexp", {"1"}, NOSUCHFUNC},  // rxcalcexp's first and last eight bytes, 15 long
+      {calcunary, "QXCALCSQRT", {"1"}, NOSUCHFUNC},         // and in the interpreter's upper case
+      {calcunary, "RXCALCLOG\x11" "0", {"1"}, NOSUCHFUNC},
   };
   for (const row &r : rows) {
     auto out = call(r.handler, r.name, r.args);
