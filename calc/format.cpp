@@ -82,14 +82,20 @@ inline uint64_t scaled(uint64_t mantissa, int shift, int s) {
   return q + (rest > half || (rest == half && (q & 1)));
 }
 
-// The common case needs no shift of the product: for each precision p and
-// scale s, 5^s is stored shifted left by b, so that the mantissa shifted
-// left by a, 0 to 11, makes a product whose binary point is at bit 64: its
-// high word is value * 10^s cut to an integer, its low word the fraction.
-// Then a + b = 64 - r, and a = biased + s - offset[p][s] with offset = 1011 + b.
-struct scaling {  // (rows of 24, one unused, so that a row's place is two additions)
-  uint64_t power[MAXDIGITS + 1][24];
-  int offset[MAXDIGITS + 1][24];
+// What the formatter needs of a precision p, one row each, passed by its
+// address so that nothing is computed from p: p itself, p - 1, 10^p
+// (the least integer of p + 1 digits) and 10^(16 - p) (which widens one of
+// p digits to 16). And the common case's scaling, which needs no shift of
+// the product: for each scale s, 5^s is stored shifted left by b, so that
+// the mantissa shifted left by a, 0 to 11, makes a product whose binary
+// point is at bit 64: its high word is value * 10^s cut to an integer, its
+// low word the fraction. Then a + b = 64 - r, and a = biased + s - offset[s]
+// with offset = 1011 + b.
+struct precisionrow {
+  int precision, last;
+  uint64_t limit, widen;
+  uint64_t power[23];
+  int offset[23];
 };
 constexpr int bitsof(uint64_t v) { return v == 0 ? 0 : 1 + bitsof(v >> 1); }
 constexpr int estimate(int biased) { return ((biased - 1023) * 78913) >> 18; }  // see putg
@@ -101,25 +107,34 @@ constexpr int firstwith(int e) {
   while (estimate(biased) < e) ++biased;
   return biased;
 }
-constexpr scaling makescaling() {
-  scaling t{};
-  for (int p = 1; p <= MAXDIGITS; ++p)
+struct precisionrows {
+  precisionrow of[MAXDIGITS + 1];
+};
+constexpr precisionrows makerows() {
+  precisionrows t{};
+  for (int p = 1; p <= MAXDIGITS; ++p) {
+    precisionrow &prec = t.of[p];
+    prec.precision = p;
+    prec.last = p - 1;
+    prec.limit = POW10[p];
+    prec.widen = WIDEN[p];
     for (int s = 0; s <= 22; ++s) {
       const int top = firstwith(p - s) - 1;  // the largest biased exponent that is given this scale
       int b = top + s - 1022;  // a is at most 11 for every exponent up to top
       b = b < 0 ? 0 : b > 64 - bitsof(POW5[s]) ? 64 - bitsof(POW5[s]) : b;
-      t.power[p][s] = POW5[s] << b;
-      t.offset[p][s] = 1011 + b;
+      prec.power[s] = POW5[s] << b;
+      prec.offset[s] = 1011 + b;
     }
+  }
   return t;
 }
-constexpr scaling SCALING = makescaling();
+constexpr precisionrows ROWS = makerows();
 
 // The mantissa's shift a for a precision and a biased exponent; the common
 // case takes a scale from 0 to 22 and an a from 0 to 11.
 constexpr int shiftof(int p, int biased) {
   const int s = p - 1 - estimate(biased);
-  return s < 0 || s > 22 ? -1 : biased + s - SCALING.offset[p][s];
+  return s < 0 || s > 22 ? -1 : biased + s - ROWS.of[p].offset[s];
 }
 constexpr bool common(int p, int biased) { return shiftof(p, biased) >= 0 && shiftof(p, biased) <= 11; }
 
@@ -158,7 +173,7 @@ constexpr uint64_t roundedproduct(uint64_t mantissa, unsigned a, uint64_t power)
   return n;
 }
 struct sixteenrows {  // (in columns, each read with a scaled index)
-  uint64_t power[COUNT16];  // of SCALING
+  uint64_t power[COUNT16];  // of the precision's scaling
   uint64_t raiseat[COUNT16];  // the least mantissa whose product has 17 digits, or 2^53
   int exponent[COUNT16];
   uint8_t a[COUNT16];
@@ -166,7 +181,7 @@ struct sixteenrows {  // (in columns, each read with a scaled index)
 constexpr sixteenrows makesixteen() {
   sixteenrows t{};
   for (int i = 0; i < COUNT16; ++i) {
-    t.power[i] = SCALING.power[MAXDIGITS][MAXDIGITS - 1 - estimate(FIRST16 + i)];
+    t.power[i] = ROWS.of[MAXDIGITS].power[MAXDIGITS - 1 - estimate(FIRST16 + i)];
     t.exponent[i] = estimate(FIRST16 + i);
     t.a[i] = static_cast<uint8_t>(shiftof(MAXDIGITS, FIRST16 + i));
     // The rounded product grows with the mantissa: the first that reaches
@@ -185,60 +200,59 @@ constexpr sixteenrows makesixteen() {
 }
 constexpr sixteenrows SIXTEEN = makesixteen();
 
-[[gnu::noinline]] APIRET putgeneral(RXSTRING &result, double value, int precision);
+[[gnu::noinline]] APIRET putgeneral(RXSTRING &result, double value, const precisionrow &prec);
 
 // "%.*g" of value with 1 to 16 digits into the result: directly for a normal
 // double when value * 10^s is exact in 128 bits (s from 0 to 22 in the common
 // instances, -27 to 27 in the general one), else by the C++ library. The
 // common instance takes a decimal exponent estimated right and a product
-// whose binary point SCALING puts at bit 64, and needs no frame. When the
+// whose binary point the precision's scaling puts at bit 64, and needs no frame. When the
 // estimate was one too low (for about one value in seven: those from a
 // power of ten up to the next power of two) or rounding carried, it passes
 // the value on by a tail call to the instance that raises the estimate by
 // one (the default precision's instance tells this from the mantissa,
 // before the product); everything else, to the general instance.
 template <bool general, bool sixteen = false, int raise = 0>
-APIRET putg(RXSTRING &result, double value, int precision) {
+APIRET putg(RXSTRING &result, double value, const precisionrow &prec) {
   const auto bits = std::bit_cast<uint64_t>(value);
   const int biased = static_cast<int>(bits >> 52 & 0x7ff);
   const int shift = 1075 - biased;  // value = mantissa / 2^shift
   // The decimal exponent is floor(log10 2^e) or one more: value * 10^s must
   // have `precision` digits before the binary point.
   int exponent = estimate(biased) + raise;
-  int s = precision - 1 - exponent;
+  int s = prec.last - exponent;
   const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
   uint64_t n;
   if (general) {
     if (biased == 0 || biased == 0x7ff || s < -MAXSCALE || s > MAXSCALE || (n = scaled(mantissa, shift, s)) == 0)
-      return slowg(result, value, precision);  // also 0, subnormals, inf and NaN
+      return slowg(result, value, prec.precision);  // also 0, subnormals, inf and NaN
   } else {
     unsigned a;
     uint64_t power;
     if (sixteen) {
       const uint64_t row = (bits >> 52 & 0x7ff) - FIRST16;  // (64 bits wide: no extension to index)
-      if (row >= COUNT16) return putgeneral(result, value, precision);
+      if (row >= COUNT16) return putgeneral(result, value, prec);
       // (the estimate one too low, or rounding to carry: told from the mantissa)
       if (mantissa >= SIXTEEN.raiseat[row]) [[unlikely]]
-        return putg<false, false, 1>(result, value, precision);
+        return putg<false, false, 1>(result, value, prec);
       a = SIXTEEN.a[row];
       power = SIXTEEN.power[row];
       exponent = SIXTEEN.exponent[row];
     } else {
-      // (indices as unsigned: no sign extension)
-      const unsigned p = static_cast<unsigned>(precision), scale = static_cast<unsigned>(s);
-      if (scale > 22) return putgeneral(result, value, precision);
-      a = static_cast<unsigned>(biased + s - SCALING.offset[p][scale]);
-      if (a > 11) return putgeneral(result, value, precision);  // (then the double is a normal one)
-      power = SCALING.power[p][scale];
+      const auto scale = static_cast<unsigned>(s);  // (as unsigned: no sign extension)
+      if (scale > 22) return putgeneral(result, value, prec);
+      a = static_cast<unsigned>(biased + s - prec.offset[scale]);
+      if (a > 11) return putgeneral(result, value, prec);  // (then the double is a normal one)
+      power = prec.power[scale];
     }
     n = roundedproduct(mantissa, a, power);
   }
-  if (!sixteen && n >= POW10[static_cast<unsigned>(precision)]) [[unlikely]] {  // the estimate was one too low, or rounding carried
-    if (!general) return raise == 0 ? putg<false, false, 1>(result, value, precision) : putgeneral(result, value, precision);
-    if (--s < -MAXSCALE || (n = scaled(mantissa, shift, s)) == 0) return slowg(result, value, precision);
+  if (!sixteen && n >= prec.limit) [[unlikely]] {  // the estimate was one too low, or rounding carried
+    if (!general) return raise == 0 ? putg<false, false, 1>(result, value, prec) : putgeneral(result, value, prec);
+    if (--s < -MAXSCALE || (n = scaled(mantissa, shift, s)) == 0) return slowg(result, value, prec.precision);
     ++exponent;
-    if (n == POW10[precision]) {  // both: rounding carried into a new digit
-      n = POW10[precision - 1];
+    if (n == prec.limit) {  // both: rounding carried into a new digit
+      n = prec.limit / 10;
       ++exponent;
     }
   }
@@ -246,12 +260,14 @@ APIRET putg(RXSTRING &result, double value, int precision) {
   // 16 digits, the first non-zero; those that count end at the last non-zero one.
   // Each copy below moves 16 bytes, of which only those counted are kept.
   char digits[32];
-  const std::size_t last = lastnonzero(n * WIDEN[static_cast<unsigned>(precision)], digits);
+  const std::size_t last = lastnonzero(n * prec.widen, digits);
   char *const out = result.strptr;
   char *o = out;
   *o = '-';
   o += bits >> 63;
-  if (static_cast<unsigned>(exponent) < static_cast<unsigned>(precision)) {  // 123.45, or 123
+  // 123.45, or 123. (Below the precision, as the common instances' scale
+  // of 0 or more already says.)
+  if (general ? static_cast<unsigned>(exponent) < static_cast<unsigned>(prec.precision) : exponent >= 0) {
     const std::size_t point = static_cast<unsigned>(exponent) + 1;  // digits before the point, all of them kept
     std::memcpy(o, digits, 16);
     o[point] = '.';
@@ -275,10 +291,22 @@ APIRET putg(RXSTRING &result, double value, int precision) {
   return written(result, out, static_cast<std::size_t>(o - out));
 }
 
-APIRET putgeneral(RXSTRING &result, double value, int precision) { return putg<true>(result, value, precision); }
+APIRET putgeneral(RXSTRING &result, double value, const precisionrow &prec) { return putg<true>(result, value, prec); }
 #else
+struct precisionrow {
+  int precision;
+};
+struct precisionrows {
+  precisionrow of[MAXDIGITS + 1];
+};
+constexpr precisionrows makerows() {
+  precisionrows t{};
+  for (int p = 1; p <= MAXDIGITS; ++p) t.of[p].precision = p;
+  return t;
+}
+constexpr precisionrows ROWS = makerows();
 template <bool, bool = false>
-APIRET putg(RXSTRING &result, double value, int precision) { return slowg(result, value, precision); }
+APIRET putg(RXSTRING &result, double value, const precisionrow &prec) { return slowg(result, value, prec.precision); }
 #endif
 
 // The interpreter's buffer holds every text the package writes; a host's
@@ -286,15 +314,15 @@ APIRET putg(RXSTRING &result, double value, int precision) { return slowg(result
 bool roomy(const RXSTRING &result) { return result.strptr != nullptr && result.strlength > FORMATROOM; }
 
 // 1 to 16 digits into a buffer known to have room.
-[[gnu::noinline]] APIRET fmtdigits(RXSTRING &result, double value, int precision) {
-  return putg<false>(result, value, precision);
+[[gnu::noinline]] APIRET fmtdigits(RXSTRING &result, double value, const precisionrow &prec) {
+  return putg<false>(result, value, prec);
 }
 
 // For a host whose buffer is too small: the text made aside, then copied.
-[[gnu::noinline]] APIRET fmtaside(RXSTRING &result, double value, int precision) {
+[[gnu::noinline]] APIRET fmtaside(RXSTRING &result, double value, const precisionrow &prec) {
   char text[FORMATROOM + 1];
   RXSTRING aside{sizeof text, text};
-  const APIRET made = fmtdigits(aside, value, precision);
+  const APIRET made = fmtdigits(aside, value, prec);
   if (made != 0) return made;
   const APIRET rc = puttext(result, text, aside.strlength + 1);  // the NUL goes along, uncounted
   if (rc == 0) result.strlength = aside.strlength;
@@ -307,7 +335,8 @@ bool roomy(const RXSTRING &result) { return result.strptr != nullptr && result.s
   int precision = readintgeneral(precarg);
   if (precision > MAXDIGITS) precision = MAXDIGITS;
   if (precision <= 0) precision = precision < 0 ? 6 : 1;
-  return roomy(result) ? fmtdigits(result, value, precision) : fmtaside(result, value, precision);
+  const precisionrow &prec = ROWS.of[precision];
+  return roomy(result) ? fmtdigits(result, value, prec) : fmtaside(result, value, prec);
 }
 
 // The precision that a number of one or two digits asks for, as printf
@@ -317,7 +346,7 @@ bool roomy(const RXSTRING &result) { return result.strptr != nullptr && result.s
 // and one compare instead of a test of each digit.
 struct precisions {
   uint8_t tens[256], units[256];
-  uint8_t of[100];  // by the sum
+  const precisionrow *of[100];  // by the sum
 };
 constexpr precisions makeprecisions() {
   precisions t{};
@@ -326,7 +355,7 @@ constexpr precisions makeprecisions() {
     t.tens[c] = static_cast<uint8_t>(digit ? (c - '0') * 10 : 100);
     t.units[c] = static_cast<uint8_t>(digit ? c - '0' : 100);
   }
-  for (int n = 0; n < 100; ++n) t.of[n] = static_cast<uint8_t>(n == 0 ? 1 : n > MAXDIGITS ? MAXDIGITS : n);
+  for (int n = 0; n < 100; ++n) t.of[n] = &ROWS.of[n == 0 ? 1 : n > MAXDIGITS ? MAXDIGITS : n];
   return t;
 }
 constexpr precisions PRECISION = makeprecisions();
@@ -336,8 +365,8 @@ constexpr precisions PRECISION = makeprecisions();
 // The default precision, its constants folded in.
 [[gnu::noinline]] APIRET fmtsixteen(RXSTRING &result, double value) {
   if (!roomy(result)) [[unlikely]]
-    return fmtaside(result, value, MAXDIGITS);
-  return putg<false, true>(result, value, MAXDIGITS);
+    return fmtaside(result, value, ROWS.of[MAXDIGITS]);
+  return putg<false, true>(result, value, ROWS.of[MAXDIGITS]);
 }
 
 // The common precision, one or two digits, read here with no call. (readint
@@ -349,10 +378,10 @@ APIRET fmtprecision(RXSTRING &result, double value, const RXSTRING &precarg) {
   const auto *p = reinterpret_cast<const unsigned char *>(precarg.strptr);
   if (precarg.strlength == 1) {
     const unsigned units = PRECISION.units[p[0]];
-    if (units < 100) return fmtdigits(result, value, PRECISION.of[units]);
+    if (units < 100) return fmtdigits(result, value, *PRECISION.of[units]);
   } else if (precarg.strlength == 2) {
     const unsigned sum = PRECISION.tens[p[0]] + PRECISION.units[p[1]];
-    if (sum < 100) return fmtdigits(result, value, PRECISION.of[sum]);
+    if (sum < 100) return fmtdigits(result, value, *PRECISION.of[sum]);
   }
   return fmtanyprecision(result, value, precarg);
 }
