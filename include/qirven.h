@@ -104,18 +104,20 @@ inline bool readplain(const RXSTRING &arg, double &value) {
   // The first character a digit (else the general reader, a point first
   // too), then end[i] for i from one less than minus the length up to 0:
   // each step tests one count.
-  uint64_t digits = static_cast<unsigned char>(p[0]) - uint64_t{'0'}, d = 0;
+  uint64_t digits = static_cast<unsigned char>(p[0]) - uint64_t{'0'};
   if (digits > 9) return false;
   const char *const end = p + arg.strlength;
   auto i = 1 - static_cast<std::ptrdiff_t>(arg.strlength);
   // The digits before a point, then, past it, those after.
+  uint64_t d = 0;
   if (i != 0) {
+    d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
 #pragma GCC unroll 1
-    do {
-      d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
-      if (d > 9) break;
+    while (d <= 9) {
       digits = digits * 10 + d;
-    } while (++i != 0);
+      if (++i == 0) break;
+      d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
+    }
   }
   if (i == 0) {
     value = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
