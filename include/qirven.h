@@ -94,21 +94,22 @@ constexpr pointdivisors reversedpowers() {
 }
 inline constexpr pointdivisors DIVISORBYPOINT = reversedpowers();
 
-// The common case inline: the whole text is up to 15 characters, digits
-// with at most one point among them (2, 1.05, 30). The digits then fit in 53
-// bits, and one exact IEEE division rounds correctly. A point alone reads as
-// 0, as atof reads it. False for anything else, which readgeneral reads.
+// The common case inline: the whole text is up to 15 characters, a digit
+// first, then digits with at most one point among them (2, 1.05, 30, 5.).
+// The digits then fit in 53 bits, and one exact IEEE division rounds
+// correctly. False for anything else, which readgeneral reads.
 inline bool readplain(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
   if (!DOUBLEEVAL || p == nullptr || arg.strlength - 1 >= 15) return false;
-  // The first character a digit (else the general reader, a point first
-  // too), then end[i] for i from one less than minus the length up to 0:
-  // each step tests one count.
+  // The first digit before any loop, so that one digit costs none; then
+  // end[i] for i from one less than minus the length up to 0, each step
+  // testing one count.
   uint64_t digits = static_cast<unsigned char>(p[0]) - uint64_t{'0'};
   if (digits > 9) return false;
   const char *const end = p + arg.strlength;
   auto i = 1 - static_cast<std::ptrdiff_t>(arg.strlength);
-  // The digits before a point, then, past it, those after.
+  // The digits before a point (by a loop entered at its test, so that a
+  // text with a point needs no jump into it), then, past it, those after.
   uint64_t d = 0;
   if (i != 0) {
     d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
