@@ -94,45 +94,58 @@ constexpr pointdivisors reversedpowers() {
 }
 inline constexpr pointdivisors DIVISORBYPOINT = reversedpowers();
 
-// The common case inline: the whole text is up to 15 characters, a digit
-// first, then digits with at most one point among them (2, 1.05, 30, 5.).
-// The digits then fit in 53 bits, and one exact IEEE division rounds
-// correctly. False for anything else, which readgeneral reads.
+// Reads the digits after a point at end[point] on after those before it,
+// and sets value to all of them divided by 10 to the number after the
+// point; false if anything but a digit follows.
+[[gnu::always_inline]] inline bool readfraction(const char *end, std::ptrdiff_t point, uint64_t digits,
+                                                double &value) {
+#pragma GCC unroll 1
+  for (auto i = point + 1; i != 0; ++i) {
+    const uint64_t d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
+    if (d > 9) return false;
+    digits = digits * 10 + d;
+  }
+  value = static_cast<double>(static_cast<int64_t>(digits)) / DIVISORBYPOINT.of[point + 15];
+  return true;
+}
+
+// The common case inline: the whole text is up to 15 characters, digits
+// with at most one point among them (2, 1.05, 30, .5). The digits then fit
+// in 53 bits, and one exact IEEE division rounds correctly. A point alone
+// reads as 0, as atof reads it. False for anything else, which readgeneral
+// reads.
 inline bool readplain(const RXSTRING &arg, double &value) {
   const char *p = arg.strptr;
   if (!DOUBLEEVAL || p == nullptr || arg.strlength - 1 >= 15) return false;
-  // The first digit before any loop, so that one digit costs none; then
-  // end[i] for i from one less than minus the length up to 0, each step
-  // testing one count.
+  // The first character before any loop, so that one digit costs none;
+  // then end[i] for i from one less than minus the length up to 0, each
+  // step testing one count.
   uint64_t digits = static_cast<unsigned char>(p[0]) - uint64_t{'0'};
-  if (digits > 9) return false;
-  const char *const end = p + arg.strlength;
+  if (digits > 9) {  // a point first (.5, or . alone): no digits before it
+    if (digits != uint64_t{'.'} - '0') return false;
+    return readfraction(p + arg.strlength, -static_cast<std::ptrdiff_t>(arg.strlength), 0, value);
+  }
   auto i = 1 - static_cast<std::ptrdiff_t>(arg.strlength);
-  // The digits before a point (by a loop entered at its test, so that a
-  // text with a point needs no jump into it), then, past it, those after.
-  uint64_t d = 0;
-  if (i != 0) {
-    d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
+  if (i == 0) {  // (one digit)
+    value = static_cast<double>(static_cast<int64_t>(digits));
+    return true;
+  }
+  const char *const end = p + arg.strlength;
+  // The digits before a point, by a loop entered at its test, so that a
+  // text with a point needs no jump into it.
+  uint64_t d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
 #pragma GCC unroll 1
-    while (d <= 9) {
-      digits = digits * 10 + d;
-      if (++i == 0) break;
-      d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
-    }
+  while (d <= 9) {
+    digits = digits * 10 + d;
+    if (++i == 0) break;
+    d = static_cast<unsigned char>(end[i]) - uint64_t{'0'};
   }
   if (i == 0) {
     value = static_cast<double>(static_cast<int64_t>(digits));  // below 10^15: signed converts at once
     return true;
   }
   if (d != uint64_t{'.'} - '0') return false;
-  const std::ptrdiff_t point = i;
-#pragma GCC unroll 1
-  while (++i != 0) {
-    if ((d = static_cast<unsigned char>(end[i]) - uint64_t{'0'}) > 9) return false;
-    digits = digits * 10 + d;
-  }
-  value = static_cast<double>(static_cast<int64_t>(digits)) / DIVISORBYPOINT.of[point + 15];
-  return true;
+  return readfraction(end, i, digits, value);
 }
 
 // Any argument into value, at once when it is plain; false only when memory
