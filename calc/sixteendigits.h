@@ -45,7 +45,8 @@ inline __m128i mulhi(__m128i x) {
   asm("pmulhuw %1, %0" : "+x"(x) : "m"(SPLAT<word>));
   return x;
 }
-// Each byte of x plus the constant's, and 0xff where x's byte is greater.
+// Each byte of x plus the constant's byte; and 0xff where x's byte is the
+// greater, 0 elsewhere.
 template <uint64_t word>
 inline __m128i addbytes(__m128i x) {
   asm("paddb %1, %0" : "+x"(x) : "m"(SPLAT<word>));

@@ -96,9 +96,10 @@ constexpr index<N> makeindex(const mathentry (&table)[N]) {
 template <const auto &table>
 inline constexpr auto INDEX = makeindex(table);
 
-// The name's row, its words loaded, or nullptr where no row can be its: a
-// name of fewer than 8 bytes, or one of another length than its slot's row.
-// (A longer name than any row's fails on the length.)
+// The row a name can only be, with the name's first and last eight bytes
+// loaded; false where there is none: a name of fewer than 8 bytes, or one
+// of another length than its slot's row. (A longer name than any row's
+// fails on the length.)
 struct candidate {
   unsigned row;
   word head, tail;
