@@ -13,7 +13,9 @@ extern "C" APIRET rxcalcpower(PCSZ, ULONG argc, PRXSTRING argv, PCSZ, PRXSTRING 
   if (argc < 2 || argc > 3) return BADARGS;
   const resultslot out = result;
   double base, exponent;
-  if (!readinto(argv[0], base) || !readinto(argv[1], exponent)) return BADARGS;
+  // (the exponent first: the base, read last, is then read into the
+  // register the routine takes it in)
+  if (!readinto(argv[1], exponent) || !readinto(argv[0], base)) return BADARGS;
   const double r = pow(base, exponent);  // (first: nothing else need be kept across the call)
   return fmtresult(*out, r, argc - 2, &argv[2]);
 }

@@ -160,29 +160,22 @@ constexpr int COUNT16 = countof(MAXDIGITS);
 static_assert(COUNT16 > 0, "the default precision's common exponents must be one run");
 // The common instances' integer: the mantissa shifted left by a, times the
 // power, its fraction (the product's low word) rounded to nearest, ties to
-// even. Up from a half; an exact half (the other bits all zero) goes to the
-// even one of truncated and truncated + 1; the test also takes an exact
-// product, with no half to take back.
+// even (nearest, in sixteendigits.h).
 constexpr uint64_t roundedproduct(uint64_t mantissa, unsigned a, uint64_t power) {
   const u128 x = static_cast<u128>(mantissa << a) * power;
-  const auto truncated = static_cast<uint64_t>(x >> 64), fraction = static_cast<uint64_t>(x);
-  const uint64_t half = fraction >> 63;
-  uint64_t n = truncated + half;
-  if (fraction << 1 == 0) [[unlikely]]
-    n -= half & ~truncated;
-  return n;
+  return nearest(static_cast<uint64_t>(x >> 64), static_cast<uint64_t>(x));
 }
 struct sixteenrows {  // (in columns, each read with a scaled index)
   uint64_t power[COUNT16];  // of the precision's scaling
   uint64_t raiseat[COUNT16];  // the least mantissa whose product has 17 digits, or 2^53
-  int exponent[COUNT16];
+  int point[COUNT16];  // the digits before a point: the exponent plus 1
   uint8_t a[COUNT16];
 };
 constexpr sixteenrows makesixteen() {
   sixteenrows t{};
   for (int i = 0; i < COUNT16; ++i) {
     t.power[i] = ROWS.of[MAXDIGITS].power[MAXDIGITS - 1 - estimate(FIRST16 + i)];
-    t.exponent[i] = estimate(FIRST16 + i);
+    t.point[i] = estimate(FIRST16 + i) + 1;
     t.a[i] = static_cast<uint8_t>(shiftof(MAXDIGITS, FIRST16 + i));
     // The rounded product grows with the mantissa: the first that reaches
     // 10^16, found by halving [2^52, 2^53).
@@ -218,9 +211,11 @@ APIRET putg(RXSTRING &result, double value, const precisionrow &prec) {
   const int biased = static_cast<int>(bits >> 52 & 0x7ff);
   const int shift = 1075 - biased;  // value = mantissa / 2^shift
   // The decimal exponent is floor(log10 2^e) or one more: value * 10^s must
-  // have `precision` digits before the binary point.
-  int exponent = estimate(biased) + raise;
-  int s = prec.last - exponent;
+  // have `precision` digits before the binary point. Kept as the number of
+  // digits before a decimal point, the exponent plus 1.
+  const int estimated = estimate(biased) + raise;
+  int s = prec.last - estimated;
+  int point = estimated + 1;
   const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
   uint64_t n;
   if (general) {
@@ -237,7 +232,7 @@ APIRET putg(RXSTRING &result, double value, const precisionrow &prec) {
         return putg<false, false, 1>(result, value, prec);
       a = SIXTEEN.a[row];
       power = SIXTEEN.power[row];
-      exponent = SIXTEEN.exponent[row];
+      point = SIXTEEN.point[row];
     } else {
       const auto scale = static_cast<unsigned>(s);  // (as unsigned: no sign extension)
       if (scale > 22) return putgeneral(result, value, prec);
@@ -250,10 +245,10 @@ APIRET putg(RXSTRING &result, double value, const precisionrow &prec) {
   if (!sixteen && n >= prec.limit) [[unlikely]] {  // the estimate was one too low, or rounding carried
     if (!general) return raise == 0 ? putg<false, false, 1>(result, value, prec) : putgeneral(result, value, prec);
     if (--s < -MAXSCALE || (n = scaled(mantissa, shift, s)) == 0) return slowg(result, value, prec.precision);
-    ++exponent;
+    ++point;
     if (n == prec.limit) {  // both: rounding carried into a new digit
       n = prec.limit / 10;
-      ++exponent;
+      ++point;
     }
   }
 
@@ -267,15 +262,15 @@ APIRET putg(RXSTRING &result, double value, const precisionrow &prec) {
   o += bits >> 63;
   // 123.45, or 123. (Below the precision, as the common instances' scale
   // of 0 or more already says.)
-  if (general ? static_cast<unsigned>(exponent) < static_cast<unsigned>(prec.precision) : exponent >= 0) {
-    const std::size_t point = static_cast<unsigned>(exponent) + 1;  // digits before the point, all of them kept
+  if (general ? static_cast<unsigned>(point - 1) < static_cast<unsigned>(prec.precision) : point > 0) {
+    const auto before = static_cast<std::size_t>(point);  // all of them kept
     std::memcpy(o, digits, 16);
-    o[point] = '.';
-    std::memcpy(o + point + 1, digits + point, 16);
-    o += last >= point ? last + 2 : point;
-  } else if (exponent >= -4 && (!general || exponent < 0)) {  // 0.00012345
+    o[before] = '.';
+    std::memcpy(o + before + 1, digits + before, 16);
+    o += last >= before ? last + 2 : before;
+  } else if (point >= -3 && (!general || point <= 0)) {  // 0.00012345
     std::memcpy(o, "0.000000", 8);
-    o += 1 - static_cast<std::ptrdiff_t>(exponent);
+    o += 2 - static_cast<std::ptrdiff_t>(point);
     std::memcpy(o, digits, 16);
     o += last + 1;
   } else {  // 1.2345e-07, 1.2345e+16: the exponent has two digits
@@ -283,6 +278,7 @@ APIRET putg(RXSTRING &result, double value, const precisionrow &prec) {
     o[1] = '.';
     std::memcpy(o + 2, digits + 1, 16);
     o += last > 0 ? last + 2 : 1;
+    const int exponent = point - 1;
     o[0] = 'e';
     o[1] = exponent < 0 ? '-' : '+';
     std::memcpy(o + 2, PAIRS + 2 * (exponent < 0 ? -exponent : exponent), 2);

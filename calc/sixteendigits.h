@@ -1,5 +1,6 @@
-// The formatter's digit writer, and the one place where the platform chooses
-// the code: x86-64 (and any SSE2 target) splits every digit off at
+// The formatter's rounding and digit writer, and the one place where the
+// platform chooses the code. On x86-64 the rounding adds the fraction's top
+// bit with carry. For the digits, any SSE2 target splits every digit off at
 // once in vector lanes and finds the last non-zero one with one compare;
 // elsewhere a word is split into lanes of four digits, then of two, then of
 // one, each lane divided by multiplying with a reciprocal, and the zeros are
@@ -10,11 +11,42 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace {
+
+// hi + lo / 2^64 rounded to the nearest integer, ties to even: up from a
+// half; an exact half (the other bits of lo all zero) goes to the even one
+// of hi and hi + 1; lo of 0 is exact. On x86-64 the common case doubles lo
+// into the carry and adds that: three instructions where the compiler's
+// own form takes five.
+constexpr uint64_t nearest(uint64_t hi, uint64_t lo) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (!std::is_constant_evaluated()) {
+    asm("add %1, %1\n\t"  // the carry: the half; zero: nothing below it
+        "jnz 1f\n\t"
+        "jnc 2f\n\t"  // lo of 0
+        "add $1, %0\n\t"  // an exact half
+        "and $-2, %0\n\t"
+        "jmp 2f\n"
+        "1:\n\t"
+        "adc $0, %0\n"
+        "2:"
+        : "+r"(hi), "+r"(lo)
+        :
+        : "cc");
+    return hi;
+  }
+#endif
+  const uint64_t half = lo >> 63;
+  uint64_t n = hi + half;
+  if (lo << 1 == 0) [[unlikely]]
+    n -= half & ~hi;
+  return n;
+}
 
 // Writes the 16 decimal digits of n, 10^15 <= n < 10^16, as characters at
 // out, and returns the place of the last non-zero one, 0 to 15.
