@@ -43,6 +43,7 @@ constexpr double FROMANGLE[] = {0.0, RADTODEG, RADTOGRAD, 1.0};
 // The unit, the second of `count` options after the first argument: degrees
 // when none is given, or when it is omitted or empty.
 unit unitof(ULONG count, const RXSTRING *options) {
+  if (count == 0) return DEGREES;  // (tested first: the precision's test that follows is the same)
   if (count < 2 || options[1].strptr == nullptr || options[1].strlength == 0) return DEGREES;
   return static_cast<unit>(UNITOF.of[static_cast<unsigned char>(options[1].strptr[0])]);
 }
