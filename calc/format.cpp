@@ -252,31 +252,34 @@ APIRET putg(RXSTRING &result, double value, const precisionrow &prec) {
     }
   }
 
-  // 16 digits, the first non-zero; those that count end at the last non-zero one.
-  // Each copy below moves 16 bytes, of which only those counted are kept.
-  char digits[32];
-  const std::size_t last = lastnonzero(n * prec.widen, digits);
+  // 16 digits, the first non-zero, written where the notation has them;
+  // those that count end at the last non-zero one. Each copy below moves 16
+  // bytes, of which only those counted are kept (the buffer has room).
+  const sixteendigits digits = digitsof(n * prec.widen);
+  const std::size_t last = digits.last;
   char *const out = result.strptr;
   char *o = out;
   *o = '-';
   o += bits >> 63;
   // 123.45, or 123. (Below the precision, as the common instances' scale
   // of 0 or more already says.)
-  if (general ? static_cast<unsigned>(point - 1) < static_cast<unsigned>(prec.precision) : point > 0) {
+  if (general ? static_cast<unsigned>(point - 1) < static_cast<unsigned>(prec.precision) : point > 0) [[likely]] {
     const auto before = static_cast<std::size_t>(point);  // all of them kept
-    std::memcpy(o, digits, 16);
+    put(o, digits);
+    char after[16];  // the digits after the point, then moved up for it
+    std::memcpy(after, o + before, 16);
     o[before] = '.';
-    std::memcpy(o + before + 1, digits + before, 16);
+    std::memcpy(o + before + 1, after, 16);
     o += last >= before ? last + 2 : before;
   } else if (point >= -3 && (!general || point <= 0)) {  // 0.00012345
     std::memcpy(o, "0.000000", 8);
     o += 2 - static_cast<std::ptrdiff_t>(point);
-    std::memcpy(o, digits, 16);
+    put(o, digits);
     o += last + 1;
   } else {  // 1.2345e-07, 1.2345e+16: the exponent has two digits
-    o[0] = digits[0];
+    put(o + 1, digits);  // (then the first moved before the point)
+    o[0] = o[1];
     o[1] = '.';
-    std::memcpy(o + 2, digits + 1, 16);
     o += last > 0 ? last + 2 : 1;
     const int exponent = point - 1;
     o[0] = 'e';

@@ -48,8 +48,9 @@ constexpr uint64_t nearest(uint64_t hi, uint64_t lo) {
   return n;
 }
 
-// Writes the 16 decimal digits of n, 10^15 <= n < 10^16, as characters at
-// out, and returns the place of the last non-zero one, 0 to 15.
+// digitsof: the 16 decimal digits of n, 10^15 <= n < 10^16, as characters,
+// and the place of the last non-zero one, 0 to 15; made once, then written
+// by put wherever the notation has them.
 #if defined(__SSE2__)
 // A constant in every lane, loaded from memory by one instruction that the
 // compiler cannot see into: left to itself, it turns a product by it into
@@ -77,21 +78,21 @@ inline __m128i mulhi(__m128i x) {
   asm("pmulhuw %1, %0" : "+x"(x) : "m"(SPLAT<word>));
   return x;
 }
-// Each byte of x plus the constant's byte; and 0xff where x's byte is the
-// greater, 0 elsewhere.
+// Each byte of x plus the constant's byte.
 template <uint64_t word>
 inline __m128i addbytes(__m128i x) {
   asm("paddb %1, %0" : "+x"(x) : "m"(SPLAT<word>));
   return x;
 }
-template <uint64_t word>
-inline __m128i greaterbytes(__m128i x) {
-  asm("pcmpgtb %1, %0" : "+x"(x) : "m"(SPLAT<word>));
-  return x;
-}
 inline constexpr uint64_t EVERYBYTE = 0x0101010101010101, EVERYHALF = 0x0001000100010001;
 
-inline std::size_t lastnonzero(uint64_t n, char *out) {
+struct sixteendigits {
+  __m128i text;
+  std::size_t last;
+};
+inline void put(char *out, const sixteendigits &d) { _mm_storeu_si128(reinterpret_cast<__m128i *>(out), d.text); }
+
+inline sixteendigits digitsof(uint64_t n) {
   // n as two eight-digit halves, one a 64-bit lane; then each step splits
   // every lane into two of half the width, the higher digits in the lower
   // half: four digits a 32-bit lane, two a 16-bit lane, one a byte. Each
@@ -107,16 +108,22 @@ inline std::size_t lastnonzero(uint64_t n, char *out) {
   // t + 256u, which is 256(10t + u) - 2559t, with t = (10t + u) / 10.
   const __m128i q1 = mulhi<6554 * EVERYHALF>(two);
   const __m128i one = _mm_sub_epi16(_mm_slli_epi16(two, 8), mullo<2559 * EVERYHALF>(q1));
-  const __m128i digits = addbytes<'0' * EVERYBYTE>(one);
-  _mm_storeu_si128(reinterpret_cast<__m128i *>(out), digits);
-  // One bit a digit above '0'; the first digit is, so some bit is set. The
-  // highest is found by a bit scan as wide as the place returned (the
-  // compiler's own scans it at 32 bits, then widens the place by one more
-  // instruction).
-  const auto nonzero = static_cast<std::size_t>(static_cast<unsigned>(_mm_movemask_epi8(greaterbytes<'0' * EVERYBYTE>(digits))));
+  // Each digit plus 0x7f has its top bit set where it is not 0: one bit a
+  // digit that counts, read before the sum is turned into characters (less
+  // 0x4f, by adding its complement), so that no copy of the digits is needed
+  // for a compare. The first digit counts, so some bit is set. The highest
+  // is found by a bit scan as wide as the place returned (the compiler's own
+  // scans it at 32 bits, then widens the place by one more instruction).
+  __m128i digits = one;
   std::size_t last;
-  asm("bsr %1, %0" : "=r"(last) : "r"(nonzero) : "cc");
-  return last;
+  asm("paddb %2, %0\n\t"
+      "pmovmskb %0, %k1\n\t"  // (which clears the rest of the word)
+      "psubb %3, %0\n\t"
+      "bsr %1, %1"
+      : "+x"(digits), "=r"(last)
+      : "m"(SPLAT<0x7f * EVERYBYTE>), "m"(SPLAT<0x4f * EVERYBYTE>)
+      : "cc");
+  return {digits, last};
 }
 #else
 inline uint64_t eightdigits(uint32_t v) {
@@ -128,18 +135,25 @@ inline uint64_t eightdigits(uint32_t v) {
 }
 // The place of the last non-zero digit in a word of eightdigits that has one.
 inline std::size_t lastin(uint64_t digits) { return 7 - static_cast<unsigned>(std::countl_zero(digits)) / 8; }
-inline void store(char *out, uint64_t digits) {
+// A word of eightdigits as characters, in memory order.
+inline uint64_t characters(uint64_t digits) {
   digits |= 0x3030303030303030;
   if constexpr (std::endian::native == std::endian::big) digits = __builtin_bswap64(digits);
-  std::memcpy(out, &digits, 8);
+  return digits;
 }
-inline std::size_t lastnonzero(uint64_t n, char *out) {
+struct sixteendigits {
+  uint64_t high, low;  // as characters
+  std::size_t last;
+};
+inline void put(char *out, const sixteendigits &d) {
+  std::memcpy(out, &d.high, 8);
+  std::memcpy(out + 8, &d.low, 8);
+}
+inline sixteendigits digitsof(uint64_t n) {
   const uint64_t upper = n / 100000000;
   const uint64_t high = eightdigits(static_cast<uint32_t>(upper));
   const uint64_t low = eightdigits(static_cast<uint32_t>(n - upper * 100000000));
-  store(out, high);
-  store(out + 8, low);
-  return low != 0 ? 8 + lastin(low) : lastin(high);
+  return {characters(high), characters(low), low != 0 ? 8 + lastin(low) : lastin(high)};
 }
 #endif
 
