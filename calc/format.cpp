@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "sixteendigits.h"
+#include "platform.h"
 
 namespace {
 
@@ -160,7 +160,7 @@ constexpr int COUNT16 = countof(MAXDIGITS);
 static_assert(COUNT16 > 0, "the default precision's common exponents must be one run");
 // The common instances' integer: the mantissa shifted left by a, times the
 // power, its fraction (the product's low word) rounded to nearest, ties to
-// even (nearest, in sixteendigits.h).
+// even (nearest, in platform.h).
 constexpr uint64_t roundedproduct(uint64_t mantissa, unsigned a, uint64_t power) {
   const u128 x = static_cast<u128>(mantissa << a) * power;
   return nearest(static_cast<uint64_t>(x >> 64), static_cast<uint64_t>(x));

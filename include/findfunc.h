@@ -16,6 +16,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform.h"
+
 namespace lookup {
 
 using word = std::uint64_t;
@@ -108,7 +110,7 @@ template <const auto &table>
 [[gnu::always_inline]] inline bool candidateof(const char *name, candidate &c) {
   constexpr auto &ix = INDEX<table>;
   static_assert(ix.place != 0, "the table's names need a byte that tells them apart and 8 to 15 bytes each");
-  const std::size_t length = std::strlen(name);
+  const std::size_t length = namelength(name);
   if (length < 8) return false;
   c.row = ix.slot[slotof(static_cast<unsigned char>(name[length - ix.place]), length, ix.withlength)];
   if (ix.length[c.row] != length) return false;

@@ -193,6 +193,24 @@ TEST(Lookup, IgnoresCaseBothWays) {
     EXPECT_EQ(call(calcarc, row.name, {"0.5", "16", "R"}).text, printg(16, row.func(0.5)));
 }
 
+// A name at a 16-byte boundary, as the interpreter passes it, is measured
+// by one compare of its block, where the bytes after its NUL, or a block
+// with no NUL, must change nothing; anywhere else by strlen.
+TEST(Lookup, AnswersAlikeWhereverTheNameLies) {
+  alignas(16) char block[48];
+  for (const char *name : {"RXCALCSQRT", "rxcalcsqrt", "RXCALCSQR", "RXCALCSQRTT", "", "RXCALCEXCALCEXP",
+                           "RXCALCSQRTSQRTSQ", "RXCALCSQRTSQRTSQRT"}) {
+    const bool known = std::strcmp(name, "RXCALCSQRT") == 0 || std::strcmp(name, "rxcalcsqrt") == 0;
+    for (std::size_t offset : {0, 1, 8, 16}) {
+      std::memset(block, 'X', sizeof block);
+      std::strcpy(block + offset, name);
+      auto out = call(calcunary, block + offset, {"16"});
+      EXPECT_EQ(out.rc, known ? 0u : NOSUCHFUNC) << name << " at " << offset;
+      EXPECT_TRUE(known ? out.text == "4" : out.untouched) << name << " at " << offset;
+    }
+  }
+}
+
 TEST(Result, ComesFromTheHostWhenItsBufferIsTooSmall) {
   standin::reset();
   auto big = call(calcunary, "rxcalcexp", {"100"}, 24);  // 21 characters and a NUL fit

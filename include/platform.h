@@ -1,10 +1,12 @@
-// The formatter's rounding and digit writer, and the one place where the
-// platform chooses the code. On x86-64 the rounding adds the fraction's top
-// bit with carry. For the digits, any SSE2 target splits every digit off at
-// once in vector lanes and finds the last non-zero one with one compare;
-// elsewhere a word is split into lanes of four digits, then of two, then of
-// one, each lane divided by multiplying with a reciprocal, and the zeros are
-// found a word at a time. Both were checked for every eight-digit value.
+// The one place where the platform chooses the code: the measuring of a
+// called name, and the formatter's rounding and digit writer. Any SSE2
+// target measures a name at a 16-byte boundary with one compare; elsewhere
+// strlen does. On x86-64 the rounding adds the fraction's top bit with
+// carry. For the digits, any SSE2 target splits every digit off at once in
+// vector lanes and finds the last non-zero one with one compare; elsewhere
+// a word is split into lanes of four digits, then of two, then of one, each
+// lane divided by multiplying with a reciprocal, and the zeros are found a
+// word at a time. Both were checked for every eight-digit value.
 #pragma once
 
 #include <bit>
@@ -17,6 +19,32 @@
 #endif
 
 namespace {
+
+// The length of a name; for one of 16 bytes or more, possibly just 16,
+// which no row has. A name that starts a 16-byte block, as the interpreter's
+// names do, is searched for its NUL by one compare of the whole block: an
+// aligned block never crosses a page, so its bytes past the NUL can be read
+// (as the C library's strlen reads them), and they do not change the answer.
+inline std::size_t namelength(const char *name) {
+#if defined(__SSE2__) && defined(__GNUC__)
+  if ((reinterpret_cast<std::uintptr_t>(name) & 15) == 0) {
+    // One bit a NUL byte, and one above the block's, so that a block with
+    // no NUL gives 16; the lowest is the length.
+    std::size_t length;
+    __m128i zeros;
+    asm("pxor %1, %1\n\t"
+        "pcmpeqb %2, %1\n\t"
+        "pmovmskb %1, %k0\n\t"  // (which clears the rest of the word)
+        "or $0x10000, %k0\n\t"
+        "bsf %k0, %k0"
+        : "=&r"(length), "=&x"(zeros)
+        : "m"(*reinterpret_cast<const char(*)[16]>(name))
+        : "cc");
+    return length;
+  }
+#endif
+  return std::strlen(name);
+}
 
 // hi + lo / 2^64 rounded to the nearest integer, ties to even: up from a
 // half; an exact half (the other bits of lo all zero) goes to the even one
