@@ -215,7 +215,7 @@ APIRET putg(RXSTRING &result, double value, const precisionrow &prec) {
   // digits before a decimal point, the exponent plus 1.
   const int estimated = estimate(biased) + raise;
   int s = prec.last - estimated;
-  int point = estimated + 1;
+  std::ptrdiff_t point = estimated + 1;
   const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
   uint64_t n;
   if (general) {
@@ -281,7 +281,7 @@ APIRET putg(RXSTRING &result, double value, const precisionrow &prec) {
     o[0] = o[1];
     o[1] = '.';
     o += last > 0 ? last + 2 : 1;
-    const int exponent = point - 1;
+    const std::ptrdiff_t exponent = point - 1;
     o[0] = 'e';
     o[1] = exponent < 0 ? '-' : '+';
     std::memcpy(o + 2, PAIRS + 2 * (exponent < 0 ? -exponent : exponent), 2);
