@@ -21,8 +21,8 @@ cases=$1
 n=${2:-20000}
 check=${3:-}
 routine=${QIRVEN_ROUTINE:-$REGINA_ADDON_DIR/../bench/routine}
-ONEARG=161
-ANY=184
+ONEARG=149
+ANY=177
 
 collected() { valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 | sed -n 's/.*Collected : \([0-9]*\).*/\1/p'; }
 perrun() {  # perrun N COMMAND...: instructions per unit of work, N units against 2N
