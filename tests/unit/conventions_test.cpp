@@ -122,6 +122,27 @@ TEST(Formatting, EveryPrecisionZeroCountAndNotationAsPrintfDoes) {
       }
 }
 
+// The rounding's cases: a fraction above or below a half, a product with
+// no fraction, and an exact half, which goes to the even digit either way,
+// with the default precision and with one given.
+TEST(Formatting, RoundsExactHalvesToTheEvenDigit) {
+  const struct {
+    double value;
+    int precision;
+  } cases[] = {{2.5, 1},     {3.5, 1},     {0.125, 2},   {0.375, 2},           {1234567.5, 7},
+               {1234568.5, 7}, {8.0, 16},  {0.75, 16},   {1125899906842624.5, 16}, {1125899906842625.5, 16},
+               {2.5000000000000004, 1}, {2.4999999999999996, 1}};
+  for (const auto &c : cases)
+    for (const double v : {c.value, -c.value}) {
+      std::string prec = std::to_string(c.precision);
+      RXSTRING precarg{static_cast<ULONG>(prec.size()), prec.data()};
+      char buffer[256];
+      RXSTRING result{sizeof buffer, buffer};
+      ASSERT_EQ(fmtresult(result, v, c.precision < 16, &precarg), 0u);
+      EXPECT_EQ(std::string(result.strptr, result.strlength), printg(c.precision, v)) << v << ", " << prec;
+    }
+}
+
 TEST(Formatting, StaysByteForByteWithPrintfInADecimalCommaLocale) {
   // Any comma locale will do; skip where none is generated.
   const char *names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "C.UTF-8"};
