@@ -106,12 +106,6 @@ inline __m128i mulhi(__m128i x) {
   asm("pmulhuw %1, %0" : "+x"(x) : "m"(SPLAT<word>));
   return x;
 }
-// Each byte of x plus the constant's byte.
-template <uint64_t word>
-inline __m128i addbytes(__m128i x) {
-  asm("paddb %1, %0" : "+x"(x) : "m"(SPLAT<word>));
-  return x;
-}
 inline constexpr uint64_t EVERYBYTE = 0x0101010101010101, EVERYHALF = 0x0001000100010001;
 
 struct sixteendigits {
